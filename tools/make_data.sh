@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Rebuilds every data file shipped under data/drive_c from its generator in tools/.
+# The output is deterministic: running it on an unchanged tree leaves git clean.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+"$here/tools/install-deps.sh" data
+
+# Recorded speech: prompts, characters, number words, dates, editor prompts, tones.
+python3 "$here/tools/recordings/make_recordings.py" --drive-c "$here/data/drive_c"
