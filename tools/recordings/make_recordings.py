@@ -171,7 +171,7 @@ def main() -> int:
             for (name, text), future in zip(entries, futures):
                 try:
                     data = wav_bytes(future.result())
-                except (subprocess.CalledProcessError, RuntimeError, ManifestError) as error:
+                except (OSError, subprocess.CalledProcessError, RuntimeError, ManifestError) as error:
                     print(f"make_recordings: {name}: {error}", file=sys.stderr)
                     return 1
                 changed += write_if_changed(args.drive_c / name, data)
