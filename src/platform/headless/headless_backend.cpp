@@ -500,9 +500,13 @@ class Simulator final : public HeadlessBackend {
   }
 
   // Moves virtual time forward to target, finishing the blocks that end on the way.
-  void AdvanceTo(std::uint64_t target) {
-    bool overLimit = target > limitMicros_;
-    if (overLimit) target = limitMicros_;
+  // Time the script moves the clock on (+90s) does not count against the limit,
+  // which is there to end a program that waits or sleeps without end.
+  void AdvanceTo(std::uint64_t target, bool byScript = false) {
+    if (byScript) scriptMicros_ += target - nowMicros_;
+    std::uint64_t limit = limitMicros_ > UINT64_MAX - scriptMicros_ ? UINT64_MAX : limitMicros_ + scriptMicros_;
+    bool overLimit = target > limit;
+    if (overLimit) target = limit;
     while (!waveQueue_.empty() && waveQueue_.front().endMicros <= target) {
       QueuedBlock done = std::move(waveQueue_.front());
       waveQueue_.pop_front();
@@ -572,7 +576,7 @@ class Simulator final : public HeadlessBackend {
         clockBaseAtMicros_ = nowMicros_;
         break;
       case ScriptItem::Kind::Advance:
-        AdvanceTo(nowMicros_ + item.advanceMillis * 1000);
+        AdvanceTo(nowMicros_ + item.advanceMillis * 1000, true);
         break;
     }
   }
@@ -597,6 +601,7 @@ class Simulator final : public HeadlessBackend {
 
   std::uint64_t nowMicros_ = 0;
   std::uint64_t limitMicros_ = 0;
+  std::uint64_t scriptMicros_ = 0;  // virtual time passed by the script's clock advances
   std::int64_t clockBaseMillis_ = 0;
   std::uint64_t clockBaseAtMicros_ = 0;
   std::uint64_t steps_ = 0;
