@@ -18,8 +18,11 @@ inline constexpr int kRows = 25;
 
 // ---- module life ---------------------------------------------------------
 // Console initialisation (before the main program) and its shut-down step.
+// The shut-down step runs the console's exit handler: unless the program ends
+// on a run-time error, a window still open gets the title "Programa
+// terminado" and no longer handles keys.
 void ConsoleStartUp();
-void ConsoleShutDown();
+void ConsoleShutDown(bool runTimeError = false);
 // Forgets every piece of state (tests).
 void ResetConsoleForTests();
 
@@ -41,7 +44,8 @@ std::uint8_t ScreenAttrAt(int column, int row);
 std::uint8_t CurrentAttribute();
 [[noreturn]] void CloseConsole();
 
-// The wave output's block-done handler (window, first parameter, block).
+// The wave output's block-done handler: the message's first parameter and
+// the finished block.
 using WaveDoneHandler = std::function<void(std::uintptr_t, platform::WaveBlock*)>;
 void SetWaveDoneHook(WaveDoneHandler handler);
 
