@@ -72,17 +72,18 @@ class HeadlessConsoleTest : public ::testing::Test {
     return -1;
   }
 
-  // Every code the keys of script queue, read with GetKey up to the code
-  // sentinel, which the script's last key must type.
-  std::vector<int> CodesOf(const std::string& script, std::uint8_t sentinel = '1') {
-    Backend().AppendKeys(script);
+  // Every code the keys of script queue, read with GetKey. A Tab typed
+  // after them marks the end: its code is the last one, read when the
+  // script is used up.
+  std::vector<int> CodesOf(const std::string& script) {
+    Backend().AppendKeys(script + " Tab");
     std::vector<int> codes;
-    for (int guard = 0; guard < 200; ++guard) {
+    for (int guard = 0; guard < 300; ++guard) {
       const std::uint8_t c = console::GetKey();
-      if (c == sentinel && console::QueuedKeyCount() == 0) return codes;
+      if (c == 9 && console::QueuedKeyCount() == 0 && Backend().PendingScriptItems() == 0) return codes;
       codes.push_back(c);
     }
-    ADD_FAILURE() << "no sentinel after " << script;
+    ADD_FAILURE() << "no end mark after " << script;
     return codes;
   }
 
