@@ -1,0 +1,47 @@
+// The blocks handed to the wave device, in playing order. The program's
+// thread adds and takes them; the device's thread (the audio callback, or the
+// timer that stands in for a missing device) reads their bytes. Every block
+// comes back exactly once through the done function: when its last byte has
+// been read, or when it is taken back by a reset.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace platform::sdl {
+
+// WaveBlock::flags bits kept by the device.
+inline constexpr std::uint32_t kBlockPrepared = 1;
+inline constexpr std::uint32_t kBlockQueued = 2;
+inline constexpr std::uint32_t kBlockDone = 4;
+
+class WaveQueue {
+ public:
+  using DoneFunction = std::function<void(WaveBlock*)>;
+  explicit WaveQueue(DoneFunction done) : done_(std::move(done)) {}
+
+  // Program's thread. A block without bytes is done at once.
+  void Push(WaveBlock* block);
+  // Device's thread: fills out with the queued bytes, then silence; reports
+  // the blocks finished on the way. Returns the bytes of sound (not silence).
+  std::size_t Fill(std::uint8_t* out, std::size_t count, std::uint8_t silence);
+  // Program's thread: takes every queued block back and reports each done, in order.
+  void ReturnAll();
+  bool IsQueued(const WaveBlock* block);
+  std::size_t QueuedBlocks();
+  std::size_t QueuedBytes();
+
+ private:
+  DoneFunction done_;
+  std::mutex mutex_;
+  std::deque<WaveBlock*> blocks_;
+  std::size_t offset_ = 0;  // bytes of the front block already read
+};
+
+}  // namespace platform::sdl
