@@ -69,12 +69,17 @@ for _ in $(seq 1 200); do
 done
 grep -q ready "$work/status" 2>/dev/null || fail "the probe's window was not ready within 20 s"
 
-window=$(xdotool search --onlyvisible --pid "$probe_pid" 2>/dev/null | head -n 1)
-[ -n "$window" ] || fail "no visible window of the probe (pid $probe_pid)"
+window=
+for _ in $(seq 1 100); do
+  window=$(xdotool search --onlyvisible --pid "$probe_pid" 2>/dev/null | head -n 1)
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || fail "no visible window of the probe (pid $probe_pid) within 10 s"
 xdotool windowfocus --sync "$window" || fail "cannot focus the probe's window"
 sleep 0.5
 xwd -silent -id "$window" -out "$work/window.xwd" || fail "xwd could not dump the window"
-xdotool key --clearmodifiers --delay 80 F1 ctrl+F1 a shift+Insert Return || fail "xdotool could not type"
+xdotool key --clearmodifiers --delay 80 F1 ctrl+F1 a shift+Insert Return alt+F4 || fail "xdotool could not type"
 
 for _ in $(seq 1 300); do
   kill -0 "$probe_pid" 2>/dev/null || break

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "console/console.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
 #include "xwd_image.h"
@@ -69,14 +70,6 @@ void CheckWaveDevice() {
   Check(!WaveIsOpen(), "wave device closed");
 }
 
-void CheckClipboard() {
-  const std::string text = "A\xE7\xE3o \x80 5";  // "Ação € 5" in cp1252
-  Check(platform::SetClipboardText(text), "clipboard takes text");
-  std::string back;
-  Check(platform::GetClipboardText(back) == platform::ClipboardRead::Text && back == text,
-        "clipboard gives the cp1252 text back");
-}
-
 struct Layout {
   int cellWidth = 0;
   int cellHeight = 0;
@@ -86,50 +79,38 @@ struct Layout {
   int cursorRow = 0;
 };
 
-// ---- the screen and the keys, straight on the platform layer -------------
+// The console writes the text: it makes the font from the default settings
+// (an empty drive C), sizes the window from the font and paints it.
 const std::vector<std::string> kLines = {"Tembrika - janela real", "A\xE7\xE3o: F1 Ctrl+F1 a Shift+Insert Enter"};
 
 Layout ShowText() {
-  using namespace platform;
-  const Rect work = WorkArea();
-  const int w = work.right - work.left;
-  const int h = work.bottom - work.top;
-  CreateConsoleFont({"Lucida Console", 13 * w / 1024, 28 * h / 734, 0});
-  const FontMetrics f = ConsoleFontMetrics();
+  std::string text;
+  for (const std::string& line : kLines) text += line + "\r\n";
+  console::WriteChars(text);
+  const platform::FontMetrics f = platform::ConsoleFontMetrics();
   Layout layout;
   layout.cellWidth = f.averageWidth;
   layout.cellHeight = f.height + f.externalLeading;
   layout.ascent = f.ascent;
   layout.rows = kLines;
-  layout.cursorRow = static_cast<int>(kLines.size());
-  CreateConsoleWindow("window_probe", 80 * layout.cellWidth, 25 * layout.cellHeight, false);
-  Rect area;
-  TakeInvalidRect(area);
-  FillRect(area, {});
-  for (std::size_t r = 0; r < kLines.size(); ++r) {
-    DrawTextRun(0, static_cast<int>(r) * layout.cellHeight, kLines[r], {255, 255, 255}, {0, 0, 0});
-  }
+  layout.cursorColumn = console::CursorColumn() - 1;
+  layout.cursorRow = console::CursorRow() - 1;
+  // The default font's cell: 13 x 28 pixels on a 1024 x 734 work area, scaled.
+  const platform::Rect work = platform::WorkArea();
+  const int expectedWidth = 13 * (work.right - work.left) / 1024;
+  const int expectedHeight = 28 * (work.bottom - work.top) / 734;
+  Check(layout.cellWidth == expectedWidth && layout.cellHeight == expectedHeight,
+        "the default font's cell is " + std::to_string(expectedWidth) + " x " + std::to_string(expectedHeight));
   return layout;
 }
 
-std::vector<int> ReadKeyCodes(std::size_t count) {
-  using namespace platform;
-  std::vector<int> codes;
-  while (codes.size() < count) {
-    const Message m = NextMessage();
-    if (m.id == kMsgKeyDown && m.a == kVkF1) {
-      codes.push_back(0);
-      codes.push_back(IsKeyDown(kVkControl) ? 94 : 59);
-    } else if (m.id == kMsgKeyDown && m.a == kVkInsert) {
-      codes.push_back(0);
-      codes.push_back(IsKeyDown(kVkShift) ? 254 : 82);
-    } else if (m.id == kMsgChar) {
-      codes.push_back(static_cast<int>(m.a));
-    }
-  }
-  return codes;
+void CheckClipboard() {
+  const std::string text = "A\xE7\xE3o \x80 5";  // "Ação € 5" in cp1252
+  console::CopyToClipboard(text);
+  char back[64] = "untouched";
+  console::PasteFromClipboard(back, sizeof back);
+  Check(std::string(back) == text, "the clipboard gives the cp1252 text back");
 }
-// ---------------------------------------------------------------------------
 
 bool IsWhite(platform::Rgb c) { return c == platform::Rgb{255, 255, 255}; }
 bool IsBlack(platform::Rgb c) { return c == platform::Rgb{0, 0, 0}; }
@@ -195,19 +176,26 @@ int main(int argc, char** argv) {
   const std::string dumpPath = argv[2];
   platform::sdl::Install();
   CheckWaveDevice();
-  const Layout layout = ShowText();
-  CheckClipboard();
-  // Show the image, then tell the driver to dump it and type the keys.
-  platform::Message m;
-  while (platform::PeekMessage(m)) {
+  console::ConsoleStartUp();
+  try {
+    const Layout layout = ShowText();
+    CheckClipboard();
+    // The driver dumps the window once it has the focus, then types the keys.
+    std::ofstream(statusPath) << "ready\n";
+    std::vector<int> codes;
+    for (int i = 0; i < 8; ++i) codes.push_back(console::GetKey());
+    const std::vector<int> expected = {0, 59, 0, 94, 97, 0, 254, 13};
+    std::string got;
+    for (int c : codes) got += " " + std::to_string(c);
+    Check(codes == expected, "F1, Ctrl+F1, a, Shift+Insert, Enter queue 0 59 0 94 97 0 254 13 (got" + got + ")");
+    CheckDump(dumpPath, layout, true);
+    // Alt+F4 comes last: it closes the window, which ends the program.
+    for (;;) console::GetKey();
+  } catch (const platform::ProcessExit& exit) {
+    Check(exit.code == 0, "Alt+F4 closes the window and ends the program with code 0");
+    Check(!platform::ConsoleWindowExists(), "the window is gone");
   }
-  std::ofstream(statusPath) << "ready\n";
-  const std::vector<int> codes = ReadKeyCodes(8);
-  const std::vector<int> expected = {0, 59, 0, 94, 97, 0, 254, 13};
-  std::string got;
-  for (int c : codes) got += std::to_string(c) + " ";
-  Check(codes == expected, "keys F1, Ctrl+F1, a, Shift+Insert, Enter give 0 59 0 94 97 0 254 13 (got " + got + ")");
-  CheckDump(dumpPath, layout, false);
+  console::ConsoleShutDown();
   std::printf(g_failures == 0 ? "PASS\n" : "FAILED: %d checks\n", g_failures);
   return g_failures == 0 ? 0 : 1;
 }
