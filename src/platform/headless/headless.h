@@ -15,7 +15,7 @@ struct Options {
   std::string keyScript;           // tokens of the key script (see ParseKeyScript)
   LocalTime clock;                 // virtual clock at start
   std::string logPath;             // empty: the log is kept in memory only
-  std::string wavPath;             // empty: sounds are not collected
+  std::string wavPath;             // empty: sounds are not collected (unless collectSamples)
   double virtualHoursLimit = 10;   // then the run stops with exit code 124
   std::uint64_t stepLimit = 50'000'000;  // waits, sleeps and empty peeks before the run stops
   bool collectSamples = false;     // keep CollectedSamples() even without a wavPath
@@ -36,7 +36,8 @@ struct ScriptItem {
 
 // Parses a key script (tokens separated by blanks):
 //   a B * 0 é        one character (UTF-8 in the script, cp1252 in the messages)
-//   "text"           each character (\" and \\ escape a quote and a backslash)
+//   "text"           each character (\" and \\ escape a quote and a backslash); a lone "
+//                    followed by a blank types the quote itself
 //   F1..F12 Esc Enter Tab Backspace Space Up Down Left Right Home End PgUp PgDn Ins Del Break
 //   Ctrl+ Alt+ Shift+  modifiers, combinable: Ctrl+Alt+F9, Shift+Ins, Ctrl+a
 //   chord:fd         letter keys pressed together, then released ("_" is the space bar)
@@ -57,12 +58,24 @@ class HeadlessBackend;
 
 // Installs a new headless backend and returns it; the backend stays owned by
 // the platform layer until another one is installed.
+//
+// Delivery of the script: WaitMessage returns at once while a message (or a
+// repaint) is pending; otherwise a "!" entry is delivered at the next
+// WaitMessage or Sleep; otherwise, while wave blocks are queued, virtual time
+// moves to the end of the first one (its kMsgWaveDone is posted); otherwise the
+// clock entries up to the next key are applied and the key is delivered (its
+// messages queued, "key <token>" logged). With the script used up, kMsgClose is
+// posted. Sleep(ms) moves virtual time by ms. Past Options::virtualHoursLimit
+// of the program's own waiting (the script's "+" advances do not count) or
+// Options::stepLimit steps, "timeout" is logged and ExitProcess(124) is called;
+// after that, waits return at once so that the shut-down cannot hang.
 HeadlessBackend& Install(const Options& options = {});
 
 // The test- and simulator-facing side of the backend.
 class HeadlessBackend : public Backend {
  public:
-  // Appends tokens to the key script (same syntax as Options::keyScript).
+  // Appends tokens to the key script (same syntax as Options::keyScript); a
+  // malformed script adds nothing and logs "error <message>".
   virtual void AppendKeys(const std::string& script) = 0;
   // Every log line so far, UTF-8, fields separated by tabs ("play\t...").
   virtual const std::vector<std::string>& LogLines() const = 0;

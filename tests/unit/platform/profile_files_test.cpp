@@ -6,6 +6,12 @@ namespace {
 
 using ProfileTest = DriveCFixture;
 
+// A literal with its NUL bytes.
+template <std::size_t N>
+std::string Bytes(const char (&literal)[N]) {
+  return std::string(literal, N - 1);
+}
+
 struct ProfileCase {
   const char* name;
   std::string contents;
@@ -36,7 +42,7 @@ TEST_F(ProfileTest, ValuesFollowTheRulesOfProfileFiles) {
       {"CR only lines", "[V]\rK=1\r", "V", "K", "1"},
       {"byte order mark", "\xEF\xBB\xBF[V]\nK=1\n", "V", "K", "1"},
       {"empty file", "", "V", "K", "def"},
-      {"binary", std::string("\x00\xFF[V\x00]\n\x01K=\x02\n[V]\nK=1\n\x00", 24), "V", "K", "1"},
+      {"binary", Bytes("\x00\xFF[V\x00]\n\x01K=\x02\n[V]\nK=1\n\x00"), "V", "K", "1"},
       {"unclosed section", "[V\nK=1\n", "V", "K", "1"},
       {"long line", "[V]\nK=" + std::string(100000, 'x') + "\nL=2\n", "V", "L", "2"},
   };
