@@ -13,4 +13,15 @@ bool EngineBusy(bool /*starting*/) {
 
 void EngineStop() {}
 
+// No engine can be started: the caller keeps speaking with the diphone
+// synthesizer and calls none of the other operations.
+bool EngineStart(int /*voice*/, int /*rate*/, int /*pitch*/, const std::string& /*outputFile*/,
+                 int /*kind*/) {
+  return false;
+}
+
+void EngineFinish() {}
+
+void EngineSpeak(std::string_view /*text*/) {}
+
 }  // namespace speech
