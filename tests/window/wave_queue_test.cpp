@@ -89,6 +89,37 @@ TEST(WaveQueue, EmptyBlocksComeBackInTheirTurn) {
   EXPECT_EQ(f.done, (std::vector<WaveBlock*>{&empty, &full, &emptyBehind}));
 }
 
+TEST(WaveQueue, ABlockIsDoneOnlyOnceTheDeviceHadTimeToPlayIt) {
+  QueueFixture f;
+  f.queue.SetReportDelay(8);  // the device holds 8 bytes after each hand-over
+  const std::uint8_t data[6] = {1, 2, 3, 4, 5, 6};
+  WaveBlock block{data, 6, 1, 0};
+  WaveBlock empty{nullptr, 0, 2, 0};
+  f.queue.Push(&block);
+  f.queue.Push(&empty);
+  std::uint8_t out[4];
+  f.queue.Fill(out, 4, 128);
+  f.queue.Fill(out, 4, 128);  // read to its end (byte 6), heard at byte 14
+  EXPECT_TRUE(f.done.empty());
+  EXPECT_TRUE(f.queue.IsQueued(&block));  // still playing: not to be unprepared
+  EXPECT_EQ(f.queue.QueuedBlocks(), 2u);
+  f.queue.Fill(out, 4, 128);
+  EXPECT_TRUE(f.done.empty());
+  f.queue.Fill(out, 4, 128);  // byte 16
+  EXPECT_EQ(f.done, (std::vector<WaveBlock*>{&block, &empty}));
+  EXPECT_FALSE(f.queue.IsQueued(&block));
+
+  // A reset returns blocks still playing as well as those not read yet.
+  WaveBlock again{data, 6, 3, 0};
+  WaveBlock later{data, 6, 4, 0};
+  f.queue.Push(&again);
+  f.queue.Push(&later);
+  std::uint8_t big[8];
+  f.queue.Fill(big, 8, 128);
+  f.queue.ReturnAll();
+  EXPECT_EQ(f.done, (std::vector<WaveBlock*>{&block, &empty, &again, &later}));
+}
+
 std::vector<std::uint8_t> Wav(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits,
                               std::vector<std::uint8_t> samples, std::uint32_t claimedData,
                               bool extraChunk = false) {

@@ -3,6 +3,7 @@
 // with xdotool, then checks the driver's dump of the window's image.
 //
 //   window_probe STATUS_FILE DUMP_FILE
+//   window_probe --sound-only     (the wave device alone, no window)
 //
 // Prints one line per failed check and exits 1 when any failed.
 #include <cstdio>
@@ -168,8 +169,14 @@ void CheckDump(const std::string& path, const Layout& layout, bool caretExpected
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::string(argv[1]) == "--sound-only") {
+    platform::sdl::Install();
+    CheckWaveDevice();
+    std::printf(g_failures == 0 ? "PASS\n" : "FAILED: %d checks\n", g_failures);
+    return g_failures == 0 ? 0 : 1;
+  }
   if (argc != 3) {
-    std::fprintf(stderr, "usage: window_probe STATUS_FILE DUMP_FILE\n");
+    std::fprintf(stderr, "usage: window_probe STATUS_FILE DUMP_FILE | --sound-only\n");
     return 2;
   }
   const std::string statusPath = argv[1];

@@ -182,6 +182,7 @@ SdlBackend::SdlBackend()
 SdlBackend::~SdlBackend() {
   looping_.Stop();
   wave_.Close();
+  beeper_.Close();
   DestroyConsoleWindow();
   font_.Delete();
   if (TTF_WasInit() != 0) TTF_Quit();

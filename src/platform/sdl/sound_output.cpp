@@ -28,10 +28,12 @@ SDL_AudioSpec SpecFor(const WaveFormat& f) {
 }
 
 // Opens an output of exactly this format (SDL converts to the hardware's).
-SDL_AudioDeviceID OpenOutput(SDL_AudioSpec want) {
+SDL_AudioDeviceID OpenOutput(SDL_AudioSpec want, SDL_AudioSpec* obtained = nullptr) {
   if (!EnsureAudio()) return 0;
   SDL_AudioSpec have{};
-  return SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+  const SDL_AudioDeviceID id = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+  if (obtained != nullptr) *obtained = have;
+  return id;
 }
 
 }  // namespace
@@ -55,11 +57,15 @@ int WaveDevice::Open(const WaveFormat& format) {
   SDL_AudioSpec want = SpecFor(format);
   want.callback = &WaveDevice::Callback;
   want.userdata = this;
-  device_ = OpenOutput(want);
+  SDL_AudioSpec have{};
+  device_ = OpenOutput(want, &have);
   open_ = true;
   if (device_ != 0) {
+    // What the callback hands over is heard about two buffers later.
+    queue_.SetReportDelay(2 * static_cast<std::size_t>(have.size));
     SDL_PauseAudioDevice(device_, 0);
   } else {
+    queue_.SetReportDelay(0);
     timerStop_ = false;
     timer_ = std::thread([this] { TimerLoop(); });
   }
@@ -196,8 +202,11 @@ void LoopingSound::Callback(void* self, Uint8* stream, int length) {
 
 // ------------------------------------------------------------ beep
 
-Beeper::~Beeper() {
+Beeper::~Beeper() { Close(); }
+
+void Beeper::Close() {
   if (device_ != 0) SDL_CloseAudioDevice(device_);
+  device_ = 0;
 }
 
 void Beeper::Beep() {

@@ -88,6 +88,7 @@ class Beeper {
   Beeper& operator=(const Beeper&) = delete;
   ~Beeper();
   void Beep();
+  void Close();
 
  private:
   SDL_AudioDeviceID device_ = 0;
