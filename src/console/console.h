@@ -29,9 +29,13 @@ void ResetConsoleForTests();
 // ---- window and screen buffer -------------------------------------------
 void EnsureConsole();
 void WriteChars(const std::uint8_t* bytes, std::uint16_t count);
+// Any length: written in pieces of at most 65535 bytes.
 inline void WriteChars(std::string_view text) {
-  WriteChars(reinterpret_cast<const std::uint8_t*>(text.data()),
-             static_cast<std::uint16_t>(text.size()));
+  do {
+    const std::size_t n = text.size() < 65535 ? text.size() : 65535;
+    WriteChars(reinterpret_cast<const std::uint8_t*>(text.data()), static_cast<std::uint16_t>(n));
+    text.remove_prefix(n);
+  } while (!text.empty());
 }
 void MoveCursor(std::int32_t column, std::int32_t row);
 int CursorColumn();  // 1..81
