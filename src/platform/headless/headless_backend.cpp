@@ -164,7 +164,8 @@ class Simulator final : public HeadlessBackend {
   }
 
   void DefaultHandling(const Message& msg) override {
-    if (msg.id == kMsgSysKeyDown && msg.a == static_cast<std::uintptr_t>(kVkF4) && alt_) {
+    // F4 as a system key is Alt+F4: the only system key without Alt is F10.
+    if (msg.id == kMsgSysKeyDown && msg.a == static_cast<std::uintptr_t>(kVkF4)) {
       Post(kMsgClose, 0, 0, false);
     } else if (msg.id == kMsgClose) {
       DestroyConsoleWindow();

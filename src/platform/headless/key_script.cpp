@@ -148,8 +148,32 @@ bool AddNamedKey(ScriptItem& item, std::string_view name) {
   return false;
 }
 
-// One UTF-8 character as a cp1252 byte; false when it is not exactly one such character.
+bool IsUtf8(std::string_view text) {
+  std::size_t pos = 0;
+  char32_t cp = 0;
+  while (pos < text.size()) {
+    if (!DecodeUtf8(text, pos, cp)) return false;
+  }
+  return true;
+}
+
+// A script is UTF-8; one that is not (a file saved as cp1252) is taken as cp1252.
+bool ScriptTextToCp1252(std::string_view text, std::string& out) {
+  if (!IsUtf8(text)) {
+    out = std::string(text);
+    return true;
+  }
+  if (!Utf8FitsCp1252(text)) return false;
+  out = Utf8ToCp1252(text);
+  return true;
+}
+
+// One character as a cp1252 byte; false when it is not exactly one such character.
 bool SingleCharacter(std::string_view text, std::uint8_t& out) {
+  if (text.size() == 1) {
+    out = static_cast<std::uint8_t>(text[0]);
+    return true;
+  }
   std::size_t pos = 0;
   char32_t cp = 0;
   if (text.empty() || !DecodeUtf8(text, pos, cp) || pos != text.size()) return false;
@@ -189,7 +213,7 @@ std::string LogTokenOfChar(std::uint8_t c) {
 bool ParseToken(std::string_view token, bool urgent, std::vector<ScriptItem>& out) {
   ScriptItem item;
   item.urgent = urgent;
-  item.token = std::string(urgent ? "!" : "") + std::string(token);
+  item.token = std::string(urgent ? "!" : "") + (IsUtf8(token) ? std::string(token) : Cp1252ToUtf8(token));
   if (token.size() > 1 && token[0] == '@') {
     item.kind = ScriptItem::Kind::SetClock;
     if (!ParseClock(std::string(token.substr(1)), item.clock)) return false;
@@ -282,13 +306,14 @@ bool ParseKeyScript(const std::string& script, std::vector<ScriptItem>& out, std
           text += script[j++];
         }
       }
-      if (!closed || text.empty() || (j < n && !IsBlank(script[j])) || !Utf8FitsCp1252(text)) {
+      std::string typed;
+      if (!closed || text.empty() || (j < n && !IsBlank(script[j])) || !ScriptTextToCp1252(text, typed)) {
         std::size_t end = j;
         while (end < n && !IsBlank(script[end])) ++end;
         error = "bad key token: " + script.substr(start, end - start);
         return false;
       }
-      for (char c : Utf8ToCp1252(text)) {
+      for (char c : typed) {
         ScriptItem item;
         item.urgent = urgent;
         item.token = (urgent ? "!" : "") + LogTokenOfChar(static_cast<std::uint8_t>(c));

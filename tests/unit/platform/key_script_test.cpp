@@ -114,6 +114,21 @@ TEST(KeyScriptTest, QuotedTextTypesEachCharacterInCp1252) {
   EXPECT_FALSE(items[6].urgent);
 }
 
+TEST(KeyScriptTest, ScriptSavedAsCp1252) {
+  std::vector<ScriptItem> items;
+  std::string error;
+  ASSERT_TRUE(ParseKeyScript("\"a\xE7\xE3o\"", items, error)) << error;
+  ASSERT_EQ(items.size(), 4u);
+  EXPECT_EQ(items[1].token, "\xC3\xA7");  // logged as UTF-8
+  EXPECT_EQ(items[1].messages[1].a, 0xE7u);
+  items.clear();
+  ASSERT_TRUE(ParseKeyScript("\xE9 !\xE9", items, error)) << error;
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_EQ(items[0].token, "\xC3\xA9");
+  EXPECT_EQ(items[1].token, "!\xC3\xA9");
+  EXPECT_EQ(Describe(items[0].messages), "D0 C233 U0");
+}
+
 TEST(KeyScriptTest, ClockTokensAndUrgentPrefix) {
   std::vector<ScriptItem> items;
   std::string error;
