@@ -69,8 +69,16 @@ struct TextWindow {
   std::int32_t left = 0, top = 0, right = 0, bottom = 0;  // inclusive cells
 };
 
+constexpr std::array<std::uint8_t, kCells> BlankGrid() {
+  std::array<std::uint8_t, kCells> grid{};
+  for (auto& cell : grid) cell = ' ';
+  return grid;
+}
+
+// The buffers keep their contents after the window is closed, so the screen
+// at the program's end can still be read.
 struct ScreenState {
-  std::array<std::uint8_t, kCells> chars{};
+  std::array<std::uint8_t, kCells> chars = BlankGrid();
   std::array<std::uint8_t, kCells> attrs{};
   TextWindow window;
   std::int32_t cursorX = 0;  // 0..80 (80: wrap pending)

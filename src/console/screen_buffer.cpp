@@ -195,15 +195,15 @@ void SetBackground(std::uint8_t colour) {
   s.currentAttribute = static_cast<std::uint8_t>((s.currentAttribute & 0x0F) | ((colour * 16) & 0xF0));
 }
 
-// Cells outside the grid, or before the window exists, read as blank cells
-// of attribute 0 instead of reading past the buffers.
+// Cells outside the grid read as blank cells of attribute 0 instead of
+// reading past the buffers.
 namespace {
 // The buffer index of a 1-based cell of the text window, or -1 outside.
 std::int64_t PublicCellIndex(int column, int row) {
   const ScreenState& s = Screen();
   const std::int64_t x = std::int64_t{column} - 1 + s.window.left;
   const std::int64_t y = std::int64_t{row} - 1 + s.window.top;
-  if (!Window().created || x < 0 || x >= kColumns || y < 0 || y >= kRows) return -1;
+  if (x < 0 || x >= kColumns || y < 0 || y >= kRows) return -1;
   return y * kColumns + x;
 }
 }  // namespace

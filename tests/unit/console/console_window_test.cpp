@@ -192,6 +192,14 @@ TEST_F(ConsoleWindowTest, CloseDrainsTheKeysDestroysTheWindowAndExitsWithZero) {
   EXPECT_EQ(rec_->defaultHandled.size(), 1u);
 }
 
+TEST_F(ConsoleWindowTest, TheScreenCanStillBeReadAfterTheWindowIsClosed) {
+  Open();
+  console::WriteChars("fim\r\nok");
+  EXPECT_EQ(ExitCodeOf([] { console::CloseConsole(); }), 0);
+  EXPECT_EQ(RowStart(1, 4), "fim ");
+  EXPECT_EQ(RowStart(2, 2), "ok");
+}
+
 TEST_F(ConsoleWindowTest, CloseWhileWaitingForAKeyExitsWithZero) {
   Open();
   EXPECT_EQ(ExitCodeOf([] { console::GetKey(); }), 0);
