@@ -7,3 +7,6 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 
 # Recorded speech: prompts, characters, number words, dates, editor prompts, tones.
 python3 "$here/tools/recordings/make_recordings.py" --drive-c "$here/data/drive_c"
+
+# Letter-to-sound rules and word exceptions of the diphone voice (regras.rgr, portug.exc).
+python3 "$here/tools/l2s/make_rules.py" --drive-c "$here/data/drive_c"

@@ -153,7 +153,11 @@ void MarkStressedVowel(Word& w) {
         else if (IsOneOf(c, "iu")) state = 3;
         break;
       case 5:
+        // The u of "gue", "que" (before e or i) is silent and carries no
+        // stress: passed over, so that "brigue", "destaquem" are stressed
+        // on the vowel before it.
         if (IsOneOf(c, "aeo")) stress = i;
+        else if (IsSilentU(w, i) && IsFrontVowel(w.At(i + 1))) break;
         else if (IsOneOf(c, "iu")) state = 8;
         break;
       case 8: {

@@ -98,6 +98,9 @@ TEST_F(LetterToSoundTest, SplitsWordsMarksStressAndSpells) {
       {"saindo", "[s/a/I/n/d/o]"},
       {"sair", "[s/a/I/r]"},
       {"uma", "[u/m/a]"},         // the scan passes the start undecided
+      {"brigue", "[b/r/I/g/u/e]"},  // the silent u of gue / que is passed over
+      {"destaquem", "[d/e/s/t/A/q/u/e/m]"},
+      {"que", "[q/u/e]"},
       {"caf\xe9", "[c/a/f/e/']"},  // accented: no stress mark
       {"p\xe3o", "[p/a/ /_~/o]"},  // "~" (126) can have no rule of its own
       {"ling\xfci\xe7" "a", "[l/i/n/g/u/I/s/s/a]"},
