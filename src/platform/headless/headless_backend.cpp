@@ -101,7 +101,10 @@ class Simulator final : public HeadlessBackend {
     double limit = options.virtualHoursLimit * 3600.0 * 1e6;
     limitMicros_ = limit <= 0 ? 0 : limit >= 1.8e19 ? UINT64_MAX : static_cast<std::uint64_t>(limit);
     sound_.SetEnabled(options.collectSamples || !options.wavPath.empty());
-    if (!options.logPath.empty()) logFile_ = std::fopen(options.logPath.c_str(), "a");
+    if (!options.logPath.empty()) {
+      logFile_ = std::fopen(options.logPath.c_str(), "a");
+      if (logFile_ == nullptr) Log("error\tcannot open the log file " + options.logPath);
+    }
     AppendKeys(options.keyScript);
   }
 
@@ -134,7 +137,10 @@ class Simulator final : public HeadlessBackend {
     return false;
   }
 
-  void WaitMessage(WaitReason reason) override {
+  // The reason needs no test of its own: a wait for a key with nothing playing
+  // and a wait for anything with nothing that could wake the program both end
+  // with the next scripted key.
+  void WaitMessage(WaitReason) override {
     CountStep();
     if (timedOut_) {
       FinishAllBlocksNow();
@@ -151,9 +157,7 @@ class Simulator final : public HeadlessBackend {
       AdvanceTo(waveQueue_.front().endMicros);
       return;
     }
-    // Waiting for a key with nothing playing, or waiting with nothing that
-    // could wake the program: the user types the next key, or closes the window.
-    (void)reason;
+    // Nothing plays: the user types the next key, or closes the window.
     DeliverUpToNextKey();
   }
 
