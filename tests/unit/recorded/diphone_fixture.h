@@ -161,6 +161,14 @@ class SynthFixture : public ::testing::Test {
     return parts;
   }
 
+  // Types a key now: it is in the console's queue at the next pump.
+  void TypeKey(char c) {
+    const auto vk = static_cast<std::uintptr_t>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    platform::PostMessage(platform::kMsgKeyDown, vk);
+    platform::PostMessage(platform::kMsgChar, static_cast<std::uint8_t>(c));
+    platform::PostMessage(platform::kMsgKeyUp, vk);
+  }
+
   std::vector<SynthEvent> TakeTrace() {
     std::vector<SynthEvent> events;
     events.swap(trace_);
