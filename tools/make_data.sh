@@ -10,3 +10,6 @@ python3 "$here/tools/recordings/make_recordings.py" --drive-c "$here/data/drive_
 
 # Letter-to-sound rules and word exceptions of the diphone voice (regras.rgr, portug.exc).
 python3 "$here/tools/l2s/make_rules.py" --drive-c "$here/data/drive_c"
+
+# The suite's settings file with every key the program reads (windows/TALIRA.INI).
+python3 "$here/tools/settings/make_talira_ini.py" --drive-c "$here/data/drive_c"
