@@ -13,3 +13,6 @@ python3 "$here/tools/l2s/make_rules.py" --drive-c "$here/data/drive_c"
 
 # The suite's settings file with every key the program reads (windows/TALIRA.INI).
 python3 "$here/tools/settings/make_talira_ini.py" --drive-c "$here/data/drive_c"
+
+# Diphone voice databases DIFONES1..5 (from tools/diphones/keys.txt; see its README).
+python3 "$here/tools/diphones/make_diphones.py"
