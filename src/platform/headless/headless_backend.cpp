@@ -1,97 +1,26 @@
 // The simulator backend: a message queue fed by the key script and the
 // virtual clock, a wave device that plays in virtual time, and the log.
-#include <cstdio>
+#include <algorithm>
 #include <deque>
-#include <filesystem>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/headless/collected_sound.h"
 #include "platform/headless/headless.h"
-#include "platform/text_encoding.h"
+#include "platform/headless/sim_log.h"
+#include "platform/headless/virtual_wave_device.h"
 
 namespace platform::headless {
 
 namespace {
 
-// Bookkeeping bits of WaveBlock::flags.
-constexpr std::uint32_t kBlockDone = 0x01;
-constexpr std::uint32_t kBlockPrepared = 0x02;
-constexpr std::uint32_t kBlockInQueue = 0x10;
-
-// Result of writing a block that was not prepared.
-constexpr int kWaveUnprepared = 34;
-
 // Steps allowed after a timeout, for the program's shut-down, before it is ended again.
 constexpr std::uint64_t kStepsAfterTimeout = 1'000'000;
 
-// Bytes of written blocks kept for TakeWrittenBlocks; older ones are dropped past this.
-constexpr std::size_t kWrittenBlocksLimit = 64u << 20;
-
-std::string Number(std::uint64_t value) { return std::to_string(value); }
-
-// The log's form of a program text: UTF-8, with control bytes and the
-// backslash escaped so that one event stays on one line.
-std::string EscapeForLog(std::string_view cp1252) {
-  std::string out;
-  out.reserve(cp1252.size());
-  for (char ch : cp1252) {
-    auto c = static_cast<std::uint8_t>(ch);
-    switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20 || c == 0x7F || c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D) {
-          static const char kHex[] = "0123456789ABCDEF";
-          out += "\\x";
-          out += kHex[c >> 4];
-          out += kHex[c & 15];
-        } else {
-          AppendUtf8(out, Cp1252ToUnicode(c));
-        }
-    }
-  }
-  return out;
-}
-
-bool IsUtf8(std::string_view text) {
-  std::size_t pos = 0;
-  char32_t cp = 0;
-  while (pos < text.size()) {
-    if (!DecodeUtf8(text, pos, cp)) return false;
-  }
-  return true;
-}
-
-// A file of the log: relative to drive C with forward slashes when inside it,
-// else the native path.
-std::string LogFileName(const std::string& programPath) {
-  namespace fs = std::filesystem;
-  std::string native = NativePath(programPath);
-  if (native.empty() || native[0] != '/') native = CurrentDirectory() + "/" + native;
-  std::error_code error;
-  fs::path file = fs::weakly_canonical(fs::path(native), error);
-  if (error) file = fs::path(native).lexically_normal();
-  fs::path root = fs::weakly_canonical(fs::path(DriveCRoot()), error);
-  if (error) root = fs::path(DriveCRoot()).lexically_normal();
-  std::string fileText = file.string();
-  std::string rootText = root.string();
-  while (rootText.size() > 1 && rootText.back() == '/') rootText.pop_back();
-  std::string shown = fileText;
-  if (fileText.size() > rootText.size() + 1 && fileText.compare(0, rootText.size(), rootText) == 0 &&
-      fileText[rootText.size()] == '/') {
-    shown = fileText.substr(rootText.size() + 1);
-  }
-  return IsUtf8(shown) ? shown : Cp1252ToUtf8(shown);
-}
-
 std::string FormatFields(std::uint32_t bytes, const WaveFormat& format) {
-  return Number(bytes) + "\t" + Number(static_cast<std::uint64_t>(format.rate)) + "\t" +
-         Number(static_cast<std::uint64_t>(format.bits)) + "\t" +
-         Number(static_cast<std::uint64_t>(format.channels));
+  return std::to_string(bytes) + "\t" + std::to_string(format.rate) + "\t" + std::to_string(format.bits) + "\t" +
+         std::to_string(format.channels);
 }
 
 class Simulator final : public HeadlessBackend {
@@ -101,15 +30,10 @@ class Simulator final : public HeadlessBackend {
     double limit = options.virtualHoursLimit * 3600.0 * 1e6;
     limitMicros_ = limit <= 0 ? 0 : limit >= 1.8e19 ? UINT64_MAX : static_cast<std::uint64_t>(limit);
     sound_.SetEnabled(options.collectSamples || !options.wavPath.empty());
-    if (!options.logPath.empty()) {
-      logFile_ = std::fopen(options.logPath.c_str(), "a");
-      if (logFile_ == nullptr) Log("error\tcannot open the log file " + options.logPath);
+    if (!options.logPath.empty() && !log_.OpenFile(options.logPath)) {
+      Log("error\tcannot open the log file " + options.logPath);
     }
     AppendKeys(options.keyScript);
-  }
-
-  ~Simulator() override {
-    if (logFile_ != nullptr) std::fclose(logFile_);
   }
 
   Simulator(const Simulator&) = delete;
@@ -153,8 +77,8 @@ class Simulator final : public HeadlessBackend {
     }
     if (HasMessage()) return;
     // While sound plays, a plain key waits for its end (and so does any other wait).
-    if (!waveQueue_.empty()) {
-      AdvanceTo(waveQueue_.front().endMicros);
+    if (wave_.Playing()) {
+      AdvanceTo(wave_.FirstEnd());
       return;
     }
     // Nothing plays: the user types the next key, or closes the window.
@@ -275,76 +199,24 @@ class Simulator final : public HeadlessBackend {
   void DefaultBeep() override {}
 
   // ------------------------------------------------------------ sound
-  int WaveOpen(const WaveFormat& format) override {
-    if (failOpenTimes_ > 0) {
-      --failOpenTimes_;
-      return failOpenResult_;
-    }
-    if (!waveAvailable_) return kWaveBadDevice;
-    if (waveOpen_) return kWaveAllocated;
-    if (format.rate <= 0 || (format.bits != 8 && format.bits != 16) ||
-        (format.channels != 1 && format.channels != 2)) {
-      return kWaveBadFormat;
-    }
-    waveOpen_ = true;
-    waveFormat_ = format;
-    return kWaveOk;
-  }
-
-  int WavePrepare(WaveBlock* block) override {
-    if (block == nullptr || !waveOpen_) return kWaveInvalidHandle;
-    if (failPrepare_ != 0) {
-      int result = failPrepare_;
-      failPrepare_ = 0;
-      return result;
-    }
-    block->flags |= kBlockPrepared;
-    return kWaveOk;
-  }
-
-  int WaveUnprepare(WaveBlock* block) override {
-    if (block == nullptr) return kWaveInvalidHandle;
-    if (failUnprepare_ != 0) {
-      int result = failUnprepare_;
-      failUnprepare_ = 0;
-      return result;
-    }
-    if ((block->flags & kBlockInQueue) != 0) return kWaveStillPlaying;
-    block->flags &= ~kBlockPrepared;
-    return kWaveOk;
-  }
-
-  int WaveWrite(WaveBlock* block) override {
-    if (block == nullptr || !waveOpen_) return kWaveInvalidHandle;
-    if ((block->flags & kBlockPrepared) == 0) return kWaveUnprepared;
-    if ((block->flags & kBlockInQueue) != 0) return kWaveStillPlaying;
-    QueuedBlock queued;
-    queued.block = block;
-    if (block->data != nullptr && block->length > 0) queued.bytes.assign(block->data, block->data + block->length);
-    queued.format = waveFormat_;
-    queued.startMicros = waveQueue_.empty() ? nowMicros_ : waveQueue_.back().endMicros;
-    std::uint64_t bytesPerSecond = static_cast<std::uint64_t>(waveFormat_.rate) *
-                                   static_cast<std::uint64_t>(waveFormat_.channels) *
-                                   static_cast<std::uint64_t>(waveFormat_.bits / 8);
-    queued.endMicros = queued.startMicros + (static_cast<std::uint64_t>(block->length) * 1'000'000 + bytesPerSecond / 2) / bytesPerSecond;
-    block->flags = (block->flags | kBlockInQueue) & ~kBlockDone;
-    KeepWritten(queued.bytes, waveFormat_);
-    waveQueue_.push_back(std::move(queued));
-    return kWaveOk;
-  }
+  int WaveOpen(const WaveFormat& format) override { return wave_.Open(format); }
+  int WavePrepare(WaveBlock* block) override { return wave_.Prepare(block); }
+  int WaveUnprepare(WaveBlock* block) override { return wave_.Unprepare(block); }
+  int WaveWrite(WaveBlock* block) override { return wave_.Write(block, nowMicros_); }
 
   void WaveReset() override {
-    if (waveQueue_.empty()) return;
-    CutQueue(true);
+    std::vector<WaveBlock*> returned = wave_.Cut(nowMicros_);
+    if (returned.empty()) return;
+    Log("cut");
+    for (WaveBlock* block : returned) PostDone(block);
   }
 
+  // Blocks still queued stop with the device; nobody is told about them.
   void WaveClose() override {
-    // Blocks still queued stop with the device; nobody is told about them.
-    if (!waveQueue_.empty()) CutQueue(false);
-    waveOpen_ = false;
+    if (wave_.Close(nowMicros_)) Log("cut");
   }
 
-  bool WaveIsOpen() override { return waveOpen_; }
+  bool WaveIsOpen() override { return wave_.IsOpen(); }
 
   void StartLoopingSound(std::span<const std::uint8_t> wav, int frequencyHz) override {
     if (toneOn_) StopLoopingSound();
@@ -412,17 +284,9 @@ class Simulator final : public HeadlessBackend {
     for (ScriptItem& item : items) script_.push_back(std::move(item));
   }
 
-  const std::vector<std::string>& LogLines() const override { return log_; }
-  void ClearLog() override { log_.clear(); }
-
-  void Log(const std::string& line) override {
-    log_.push_back(line);
-    if (logFile_ != nullptr) {
-      std::fputs(line.c_str(), logFile_);
-      std::fputc('\n', logFile_);
-      std::fflush(logFile_);
-    }
-  }
+  const std::vector<std::string>& LogLines() const override { return log_.Lines(); }
+  void ClearLog() override { log_.Clear(); }
+  void Log(const std::string& line) override { log_.Add(line); }
 
   std::uint64_t VirtualMillis() const override { return nowMicros_ / 1000; }
   const std::vector<std::uint8_t>& CollectedSamples() const override { return sound_.Samples(); }
@@ -432,21 +296,12 @@ class Simulator final : public HeadlessBackend {
     if (!sound_.WriteWav(options_.wavPath)) Log("error\tcannot write " + options_.wavPath);
   }
 
-  void FailNextWaveOpen(int result, int times) override {
-    failOpenResult_ = result;
-    failOpenTimes_ = times;
-  }
-  void FailNextUnprepare(int result) override { failUnprepare_ = result; }
-  void FailNextPrepare(int result) override { failPrepare_ = result; }
-  void SetWaveDeviceAvailable(bool available) override { waveAvailable_ = available; }
-  int QueuedWaveBlocks() const override { return static_cast<int>(waveQueue_.size()); }
-
-  std::vector<WrittenBlock> TakeWrittenBlocks() override {
-    std::vector<WrittenBlock> taken(written_.begin(), written_.end());
-    written_.clear();
-    writtenBytes_ = 0;
-    return taken;
-  }
+  void FailNextWaveOpen(int result, int times) override { wave_.FailNextOpen(result, times); }
+  void FailNextUnprepare(int result) override { wave_.FailNextUnprepare(result); }
+  void FailNextPrepare(int result) override { wave_.FailNextPrepare(result); }
+  void SetWaveDeviceAvailable(bool available) override { wave_.SetAvailable(available); }
+  int QueuedWaveBlocks() const override { return wave_.QueuedBlocks(); }
+  std::vector<WrittenBlock> TakeWrittenBlocks() override { return wave_.TakeWritten(); }
 
   void SetClipboardForTests(ClipboardRead state, const std::string& text) override {
     clipboardState_ = state;
@@ -466,14 +321,6 @@ class Simulator final : public HeadlessBackend {
   const std::string& WindowTitle() const override { return title_; }
 
  private:
-  struct QueuedBlock {
-    WaveBlock* block = nullptr;
-    std::vector<std::uint8_t> bytes;
-    WaveFormat format;
-    std::uint64_t startMicros = 0;
-    std::uint64_t endMicros = 0;
-  };
-
   void Post(std::uint32_t id, std::uintptr_t a, std::uintptr_t b, bool toThread) {
     Message msg;
     msg.id = id;
@@ -512,57 +359,19 @@ class Simulator final : public HeadlessBackend {
     std::uint64_t limit = limitMicros_ > UINT64_MAX - scriptMicros_ ? UINT64_MAX : limitMicros_ + scriptMicros_;
     bool overLimit = target > limit;
     if (overLimit) target = limit;
-    while (!waveQueue_.empty() && waveQueue_.front().endMicros <= target) {
-      QueuedBlock done = std::move(waveQueue_.front());
-      waveQueue_.pop_front();
-      nowMicros_ = std::max(nowMicros_, done.endMicros);
-      sound_.AddBlock(done.bytes, done.format);
-      FinishBlock(done.block);
+    while (wave_.Playing() && wave_.FirstEnd() <= target) {
+      nowMicros_ = std::max(nowMicros_, wave_.FirstEnd());
+      PostDone(wave_.FinishFirst());
     }
     nowMicros_ = std::max(nowMicros_, target);
     if (overLimit) TimeOut();
   }
 
-  void FinishBlock(WaveBlock* block) {
-    block->flags = (block->flags & ~kBlockInQueue) | kBlockDone;
-    Post(kMsgWaveDone, 0, reinterpret_cast<std::uintptr_t>(block), false);
-  }
-
-  // Stops every queued block now: what has played is kept, the rest is lost.
-  void CutQueue(bool reportDone) {
-    Log("cut");
-    for (QueuedBlock& queued : waveQueue_) {
-      if (queued.startMicros < nowMicros_ && queued.endMicros > queued.startMicros) {
-        std::uint64_t played = (nowMicros_ - queued.startMicros) * queued.bytes.size() /
-                               (queued.endMicros - queued.startMicros);
-        queued.bytes.resize(std::min<std::size_t>(queued.bytes.size(), static_cast<std::size_t>(played)));
-        sound_.AddBlock(queued.bytes, queued.format);
-      }
-      if (reportDone) {
-        FinishBlock(queued.block);
-      } else {
-        queued.block->flags &= ~kBlockInQueue;
-      }
-    }
-    waveQueue_.clear();
-  }
+  void PostDone(WaveBlock* block) { Post(kMsgWaveDone, 0, reinterpret_cast<std::uintptr_t>(block), false); }
 
   // After a timeout the program's shut-down must not wait on sound.
   void FinishAllBlocksNow() {
-    while (!waveQueue_.empty()) {
-      QueuedBlock done = std::move(waveQueue_.front());
-      waveQueue_.pop_front();
-      FinishBlock(done.block);
-    }
-  }
-
-  void KeepWritten(const std::vector<std::uint8_t>& bytes, const WaveFormat& format) {
-    written_.push_back(WrittenBlock{bytes, format});
-    writtenBytes_ += bytes.size();
-    while (writtenBytes_ > kWrittenBlocksLimit && written_.size() > 1) {
-      writtenBytes_ -= written_.front().bytes.size();
-      written_.pop_front();
-    }
+    for (WaveBlock* block : wave_.ReturnAll()) PostDone(block);
   }
 
   void DeliverFront() {
@@ -613,20 +422,9 @@ class Simulator final : public HeadlessBackend {
   std::uint64_t stepsAfterTimeout_ = 0;
   bool timedOut_ = false;
 
-  std::vector<std::string> log_;
-  std::FILE* logFile_ = nullptr;
-
-  bool waveAvailable_ = true;
-  bool waveOpen_ = false;
-  WaveFormat waveFormat_;
-  int failOpenResult_ = 0;
-  int failOpenTimes_ = 0;
-  int failPrepare_ = 0;
-  int failUnprepare_ = 0;
-  std::deque<QueuedBlock> waveQueue_;
-  std::deque<WrittenBlock> written_;
-  std::size_t writtenBytes_ = 0;
+  SimLog log_;
   CollectedSound sound_;
+  VirtualWaveDevice wave_{sound_};
 
   bool toneOn_ = false;
   std::vector<std::uint8_t> toneWav_;
