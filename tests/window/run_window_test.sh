@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs window_probe in a real X window: starts Xvfb on a free display, waits
-# for the probe's window, dumps its image with xwd, types keys with xdotool
-# and lets the probe check both. Exit 77 (skipped) only when Xvfb is absent.
+# for the probe's window, dumps its image with xwd, types keys and uses the
+# mouse with xdotool, and lets the probe check what arrived and what showed
+# (see window_probe.cpp for the turns). Exit 77 (skipped) only when Xvfb is absent.
 #   run_window_test.sh PROBE WORK_FOLDER
 set -u
 probe=$1
@@ -55,20 +56,30 @@ done
 export DISPLAY=$display
 echo "X display $DISPLAY"
 
-# The probe on an empty drive C (every display setting at its default) and
-# SDL's dummy audio driver.
+# The probe on a drive C whose settings file asks only for scrolling by
+# moving pixels (every other display setting at its default), with SDL's
+# dummy audio driver.
+printf '[VIDEO]\r\nLENTO=S\r\n' >"$work/drive_c/windows/TALIRA.INI"
 export TALIRA_DRIVE_C="$work/drive_c"
 export SDL_AUDIODRIVER=dummy
-"$probe" "$work/status" "$work/window.xwd" >"$work/probe.log" 2>&1 &
+"$probe" "$work" >"$work/probe.log" 2>&1 &
 probe_pid=$!
 
-for _ in $(seq 1 200); do
-  grep -q ready "$work/status" 2>/dev/null && break
-  kill -0 "$probe_pid" 2>/dev/null || fail "the probe ended before its window was ready"
-  sleep 0.1
-done
-grep -q ready "$work/status" 2>/dev/null || fail "the probe's window was not ready within 20 s"
+await() {  # await WORD: the probe's status says WORD
+  for _ in $(seq 1 200); do
+    grep -q "$1" "$work/status" 2>/dev/null && return 0
+    kill -0 "$probe_pid" 2>/dev/null || fail "the probe ended before saying $1"
+    sleep 0.1
+  done
+  fail "the probe did not say $1 within 20 s"
+}
 
+dump() {  # dump NAME: the window's image to WORK/NAME.xwd
+  sleep 0.5
+  xwd -silent -id "$window" -out "$work/$1.xwd" || fail "xwd could not dump the window ($1)"
+}
+
+await ready
 window=
 for _ in $(seq 1 100); do
   window=$(xdotool search --onlyvisible --pid "$probe_pid" 2>/dev/null | head -n 1)
@@ -76,17 +87,27 @@ for _ in $(seq 1 100); do
   sleep 0.1
 done
 [ -n "$window" ] || fail "no visible window of the probe (pid $probe_pid) within 10 s"
+# Near the top of the screen the window's bottom edge is more than 32 pixels
+# above the screen's, so the console scrolls by moving pixels (LENTO). Not
+# to 0,0: with no window manager SDL takes a move to 0,0 for no move at all.
+xdotool windowmove --sync "$window" 0 8 || fail "cannot move the probe's window"
 xdotool windowfocus --sync "$window" || fail "cannot focus the probe's window"
-sleep 0.5
-xwd -silent -id "$window" -out "$work/window.xwd" || fail "xwd could not dump the window"
-xdotool key --clearmodifiers --delay 80 F1 ctrl+F1 a shift+Insert Return alt+F4 || fail "xdotool could not type"
+dump initial
+xdotool key --clearmodifiers --delay 80 F1 ctrl+F1 a shift+Insert Return || fail "xdotool could not type"
+await scrolled
+dump scrolled
+xdotool mousemove --window "$window" 0 0 mousedown 3 || fail "xdotool could not press the right button"
+dump magnified
+xdotool mouseup 3 || fail "xdotool could not let the right button go"
+dump restored
+xdotool key --clearmodifiers alt+F4 || fail "xdotool could not press Alt+F4"
 
 for _ in $(seq 1 300); do
   kill -0 "$probe_pid" 2>/dev/null || break
   sleep 0.1
 done
 if kill -0 "$probe_pid" 2>/dev/null; then
-  fail "the probe did not end within 30 s of the keys"
+  fail "the probe did not end within 30 s of Alt+F4"
 fi
 wait "$probe_pid"
 status=$?

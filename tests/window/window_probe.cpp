@@ -1,13 +1,21 @@
-// Runs inside a real X window (started by run_window_test.sh under Xvfb):
-// writes text, tells the driver it is ready, reads the keys the driver types
-// with xdotool, then checks the driver's dump of the window's image.
+// Runs inside a real X window (started by run_window_test.sh under Xvfb).
+// It and the driver take turns through WORK/status:
+//   1. the probe writes two lines and says "ready"; the driver focuses the
+//      window, dumps it (initial.xwd) and types F1, Ctrl+F1, a, Shift+Insert, Enter;
+//   2. the probe reads the keys, writes 30 lines (the screen scrolls) and says
+//      "scrolled"; the driver dumps the window (scrolled.xwd), holds the right
+//      button at the top left (magnified.xwd), lets it go (restored.xwd) and
+//      presses Alt+F4, which closes the window and ends the program;
+//   3. the probe checks the dumps.
 //
-//   window_probe STATUS_FILE DUMP_FILE
+//   window_probe WORK
 //   window_probe --sound-only     (the wave device alone, no window)
 //
 // Prints one line per failed check and exits 1 when any failed.
 #include <cstdio>
 #include <fstream>
+#include <map>
+#include <optional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -105,6 +113,26 @@ Layout ShowText() {
   return layout;
 }
 
+// Writes numbered lines of different lengths until the screen has scrolled;
+// the layout is then what the console's screen buffer holds.
+Layout ScrollText(const Layout& before) {
+  for (int i = 1; i <= 30; ++i) {
+    std::string line = "Linha " + std::to_string(i) + ": ";
+    line += std::string(static_cast<std::size_t>(i % 37 + 1), static_cast<char>('a' + i % 26));
+    console::WriteChars(line + "\r\n");
+  }
+  Layout layout = before;
+  layout.rows.clear();
+  for (int row = 1; row <= console::kRows; ++row) {
+    std::string text;
+    for (int col = 1; col <= console::kColumns; ++col) text += static_cast<char>(console::ScreenCharAt(col, row));
+    layout.rows.push_back(text);
+  }
+  layout.cursorColumn = console::CursorColumn() - 1;
+  layout.cursorRow = console::CursorRow() - 1;
+  return layout;
+}
+
 void CheckClipboard() {
   const std::string text = "A\xE7\xE3o \x80 5";  // "Ação € 5" in cp1252
   console::CopyToClipboard(text);
@@ -116,28 +144,49 @@ void CheckClipboard() {
 bool IsWhite(platform::Rgb c) { return c == platform::Rgb{255, 255, 255}; }
 bool IsBlack(platform::Rgb c) { return c == platform::Rgb{0, 0, 0}; }
 
-void CheckDump(const std::string& path, const Layout& layout, bool caretExpected) {
+std::optional<window_test::XwdImage> ReadDump(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const auto image = window_test::ParseXwd(bytes);
-  Check(image.has_value(), "the window dump can be read");
-  if (!image) return;
-  Check(image->width == 80 * layout.cellWidth && image->height == 25 * layout.cellHeight,
-        "client area is 80 x 25 cells of " + std::to_string(layout.cellWidth) + " x " +
-            std::to_string(layout.cellHeight) + " (window is " + std::to_string(image->width) + " x " +
-            std::to_string(image->height) + ")");
-  if (image->width < 80 * layout.cellWidth || image->height < 25 * layout.cellHeight) return;
+  auto image = window_test::ParseXwd(bytes);
+  Check(image.has_value(), "the window dump " + path + " can be read");
+  return image;
+}
 
-  int inkless = 0, foreign = 0, strayInk = 0;
+platform::Rect CaretRect(const Layout& l) {
+  const int x = l.cursorColumn * l.cellWidth;
+  const int y = l.cursorRow * l.cellHeight + l.ascent;
+  return {x, y, x + l.cellWidth, y + 2};
+}
+
+bool Inside(const platform::Rect& r, int x, int y) {
+  return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+}
+
+// The image shows the layout's text, white on black, on the 80 x 25 grid:
+// ink in every written cell and nowhere else, and every cell of one
+// character drawn alike (a row scrolled to the wrong pixel would not be).
+void CheckTextImage(const window_test::XwdImage& image, const Layout& layout, bool caretExpected,
+                    const std::string& name) {
+  const int cw = layout.cellWidth;
+  const int ch = layout.cellHeight;
+  Check(image.width == 80 * cw && image.height == 25 * ch,
+        name + ": client area is 80 x 25 cells of " + std::to_string(cw) + " x " + std::to_string(ch) +
+            " (window is " + std::to_string(image.width) + " x " + std::to_string(image.height) + ")");
+  if (image.width < 80 * cw || image.height < 25 * ch) return;
+  const platform::Rect caret = CaretRect(layout);
+  int inkless = 0, foreign = 0, strayInk = 0, unlike = 0;
+  std::map<char, std::vector<platform::Rgb>> looks;
   for (int row = 0; row < 25; ++row) {
     for (int col = 0; col < 80; ++col) {
       const std::string& text = row < static_cast<int>(layout.rows.size()) ? layout.rows[row] : std::string();
-      const bool written = col < static_cast<int>(text.size()) && text[col] != ' ';
-      const bool caretCell = row == layout.cursorRow && col == layout.cursorColumn;
+      const char c = col < static_cast<int>(text.size()) ? text[col] : ' ';
+      const bool caretCell = caretExpected && row == layout.cursorRow && col == layout.cursorColumn;
+      std::vector<platform::Rgb> cell;
       int white = 0;
-      for (int y = 0; y < layout.cellHeight; ++y) {
-        for (int x = 0; x < layout.cellWidth; ++x) {
-          const platform::Rgb p = image->At(col * layout.cellWidth + x, row * layout.cellHeight + y);
+      for (int y = 0; y < ch; ++y) {
+        for (int x = 0; x < cw; ++x) {
+          const platform::Rgb p = image.At(col * cw + x, row * ch + y);
+          cell.push_back(p);
           if (IsWhite(p)) {
             ++white;
           } else if (!IsBlack(p)) {
@@ -145,25 +194,49 @@ void CheckDump(const std::string& path, const Layout& layout, bool caretExpected
           }
         }
       }
-      if (written && white == 0) ++inkless;
-      if (!written && !caretCell && white > 0) ++strayInk;
+      if (caretCell) continue;
+      if (c != ' ' && white == 0) ++inkless;
+      if (c == ' ' && white > 0) ++strayInk;
+      const auto [it, first] = looks.emplace(c, cell);
+      if (!first && it->second != cell) ++unlike;
     }
   }
-  Check(foreign == 0, "every pixel is white or black (" + std::to_string(foreign) + " others)");
-  Check(inkless == 0, "every written character shows white pixels (" + std::to_string(inkless) + " blank)");
-  Check(strayInk == 0, "cells not written stay black (" + std::to_string(strayInk) + " with ink)");
+  Check(foreign == 0, name + ": every pixel is white or black (" + std::to_string(foreign) + " others)");
+  Check(inkless == 0, name + ": every written character shows white pixels (" + std::to_string(inkless) + " blank)");
+  Check(strayInk == 0, name + ": cells not written stay black (" + std::to_string(strayInk) + " with ink)");
+  Check(unlike == 0, name + ": cells of one character look alike (" + std::to_string(unlike) + " differ)");
   if (caretExpected) {
     // The caret: a 2-pixel bar under the baseline of the cursor's cell, in
     // inverted colours (white over the black background).
     bool bar = true;
-    for (int y = layout.ascent; y < layout.ascent + 2; ++y) {
-      for (int x = 0; x < layout.cellWidth; ++x) {
-        bar = bar && IsWhite(image->At(layout.cursorColumn * layout.cellWidth + x,
-                                       layout.cursorRow * layout.cellHeight + y));
-      }
+    for (int y = caret.top; y < caret.bottom; ++y) {
+      for (int x = caret.left; x < caret.right; ++x) bar = bar && IsWhite(image.At(x, y));
     }
-    Check(bar, "the caret shows at the cursor while a key is awaited");
+    Check(bar, name + ": the caret shows at the cursor while a key is awaited");
   }
+}
+
+// The right button held at the top left with the default factor 2: the top
+// left quarter of the image (W / 2 x H / 2) fills the window, the caret drawn
+// over it.
+void CheckMagnified(const window_test::XwdImage& magnified, const window_test::XwdImage& plain,
+                    const Layout& layout) {
+  if (magnified.width != plain.width || magnified.height != plain.height) {
+    Check(false, "the magnified window keeps its size");
+    return;
+  }
+  const platform::Rect caret = CaretRect(layout);
+  const int w = magnified.width;
+  const int h = magnified.height;
+  int wrong = 0;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      if (Inside(caret, x, y)) continue;
+      if (magnified.At(x, y) != plain.At(x * (w / 2) / w, y * (h / 2) / h)) ++wrong;
+    }
+  }
+  Check(wrong == 0, "the right button shows the top left quarter magnified twice (" + std::to_string(wrong) +
+                        " pixels differ)");
 }
 
 }  // namespace
@@ -175,27 +248,27 @@ int main(int argc, char** argv) {
     std::printf(g_failures == 0 ? "PASS\n" : "FAILED: %d checks\n", g_failures);
     return g_failures == 0 ? 0 : 1;
   }
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: window_probe STATUS_FILE DUMP_FILE | --sound-only\n");
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: window_probe WORK | --sound-only\n");
     return 2;
   }
-  const std::string statusPath = argv[1];
-  const std::string dumpPath = argv[2];
+  const std::string work = argv[1];
   platform::sdl::Install();
   CheckWaveDevice();
   console::ConsoleStartUp();
+  Layout initial, scrolled;
   try {
-    const Layout layout = ShowText();
+    initial = ShowText();
     CheckClipboard();
-    // The driver dumps the window once it has the focus, then types the keys.
-    std::ofstream(statusPath) << "ready\n";
+    std::ofstream(work + "/status") << "ready\n";
     std::vector<int> codes;
     for (int i = 0; i < 8; ++i) codes.push_back(console::GetKey());
     const std::vector<int> expected = {0, 59, 0, 94, 97, 0, 254, 13};
     std::string got;
     for (int c : codes) got += " " + std::to_string(c);
     Check(codes == expected, "F1, Ctrl+F1, a, Shift+Insert, Enter queue 0 59 0 94 97 0 254 13 (got" + got + ")");
-    CheckDump(dumpPath, layout, true);
+    scrolled = ScrollText(initial);
+    std::ofstream(work + "/status") << "scrolled\n";
     // Alt+F4 comes last: it closes the window, which ends the program.
     for (;;) console::GetKey();
   } catch (const platform::ProcessExit& exit) {
@@ -203,6 +276,15 @@ int main(int argc, char** argv) {
     Check(!platform::ConsoleWindowExists(), "the window is gone");
   }
   console::ConsoleShutDown();
+  if (const auto image = ReadDump(work + "/initial.xwd")) CheckTextImage(*image, initial, true, "initial");
+  const auto plain = ReadDump(work + "/scrolled.xwd");
+  if (plain) CheckTextImage(*plain, scrolled, true, "scrolled");
+  const auto magnified = ReadDump(work + "/magnified.xwd");
+  if (plain && magnified) CheckMagnified(*magnified, *plain, scrolled);
+  const auto restored = ReadDump(work + "/restored.xwd");
+  if (plain && restored) {
+    Check(restored->pixels == plain->pixels, "letting the right button go shows the text as it was");
+  }
   std::printf(g_failures == 0 ? "PASS\n" : "FAILED: %d checks\n", g_failures);
   return g_failures == 0 ? 0 : 1;
 }
