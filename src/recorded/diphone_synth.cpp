@@ -77,6 +77,9 @@ std::string WithBackslash(std::string folder) {
   return folder;
 }
 
+// A program path with the native path it maps to, for error texts.
+std::string Located(const std::string& path) { return path + " (" + platform::NativePath(path) + ")"; }
+
 void Trace(SynthEvent::Kind kind, std::string key, std::size_t samples) {
   if (S().trace != nullptr) S().trace->push_back(SynthEvent{kind, std::move(key), samples});
 }
@@ -436,21 +439,21 @@ bool LoadDiphoneVoice() {
   s.lettersFolder = platform::GetProfileString("TRADUTOR", "DIRLETRAS", "c:\\quiral\\som\\letras",
                                                "TALIRA.INI", kProfileBuffer);
   if (!platform::FolderExists(s.lettersFolder)) {
-    s.startError = "pasta de letras inexistente: " + s.lettersFolder;
+    s.startError = "the letters folder does not exist: " + Located(s.lettersFolder);
     return false;
   }
   s.lettersFolder = WithBackslash(s.lettersFolder);
   s.diphoneFolder = platform::GetProfileString("TRADUTOR", "DIRDIFONES", "c:\\quiral\\som\\difones",
                                                "TALIRA.INI", kProfileBuffer);
   if (!platform::FolderExists(s.diphoneFolder)) {
-    s.startError = "pasta de difones inexistente: " + s.diphoneFolder;
+    s.startError = "the diphone folder does not exist: " + Located(s.diphoneFolder);
     return false;
   }
   s.diphoneFolder = WithBackslash(s.diphoneFolder);
   const std::string indexPath = s.diphoneFolder + s.databaseName + ".IND";
   const std::optional<std::vector<std::uint8_t>> indexBytes = platform::ReadWholeFile(indexPath);
   if (!indexBytes) {
-    s.startError = "arquivo inexistente: " + indexPath;
+    s.startError = "cannot read " + Located(indexPath);
     return false;
   }
   s.index = ParseDiphoneIndex(*indexBytes);
@@ -458,7 +461,7 @@ bool LoadDiphoneVoice() {
   s.sampleFile = platform::InputFile::Open(samplePath);
   if (!s.sampleFile) {
     s.index.clear();
-    s.startError = "arquivo inexistente: " + samplePath;
+    s.startError = "cannot open " + Located(samplePath);
     return false;
   }
   return true;
@@ -468,18 +471,18 @@ int StartDiphoneSynth() {
   DiphoneSynthState& s = S();
   s.startError.clear();
   if (s.databaseName.empty()) {
-    s.startError = "nome do banco de dados de voz vazio";
+    s.startError = "no voice database name (key DIFONES of section SINTETIZADOR)";
     return 1;
   }
   if (!LoadDiphoneVoice()) return 1;
   const std::string rules = s.diphoneFolder + "regras.rgr";
   if (!tts::LoadLetterRules(rules)) {
-    s.startError = "arquivo inexistente: " + rules;
+    s.startError = "cannot read the letter rules " + Located(rules);
     return 2;
   }
   const std::string exceptions = s.diphoneFolder + "portug.exc";
   if (!tts::LoadWordExceptions(exceptions)) {
-    s.startError = "arquivo inexistente: " + exceptions;
+    s.startError = "cannot read the word exceptions " + Located(exceptions);
     return 2;
   }
   EnsureBuffer();
