@@ -291,6 +291,16 @@ TEST_F(WavOutputTest, LongSoundsStreamThroughFourSlots) {
   EXPECT_FALSE(recorded::WavDeviceOpen());
 }
 
+// A block the device will not prepare is dropped; the next one still plays.
+TEST_F(WavOutputTest, RefusedBlockIsDroppedAndPlaybackGoesOn) {
+  const std::vector<std::uint8_t> samples = Ramp(65534 + 1000);
+  Backend().FailNextPrepare(platform::kWaveNoMemory);
+  PlayBufferToEnd(MakeWav(samples));
+  EXPECT_EQ(BlockLengths(), std::vector<std::size_t>{1000});
+  EXPECT_EQ(recorded::QueuedWavBlocks(), 0);
+  EXPECT_FALSE(recorded::WavDeviceOpen());
+}
+
 TEST_F(WavOutputTest, KeyCutsALongSound) {
   WriteFile("letras/long.wav", MakeWav(Ramp(200000)));  // about 18 seconds
   Backend().AppendKeys("!a");
