@@ -260,6 +260,12 @@ int main(int argc, char** argv) {
   try {
     initial = ShowText();
     CheckClipboard();
+    // A tone on the second output and the bell on a third: heard (on a sound
+    // card) while the program goes on.
+    console::StartTone(800);
+    console::Pause(100);
+    console::StopTone();
+    console::WriteChars("\a");
     std::ofstream(work + "/status") << "ready\n";
     std::vector<int> codes;
     for (int i = 0; i < 8; ++i) codes.push_back(console::GetKey());

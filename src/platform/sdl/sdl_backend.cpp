@@ -152,6 +152,7 @@ class SdlBackend final : public Backend {
   bool caretShown_ = false;
   int caretWidth_ = 0, caretHeight_ = 0, caretX_ = 0, caretY_ = 0;
 
+  AudioOutputs audio_;
   WaveDevice wave_;
   LoopingSound looping_;
   Beeper beeper_;
@@ -159,9 +160,12 @@ class SdlBackend final : public Backend {
 };
 
 SdlBackend::SdlBackend()
-    : wave_([this](WaveBlock* block) {
-        PostFromAnyThread(kMsgWaveDone, 0, reinterpret_cast<std::uintptr_t>(block), false);
-      }) {
+    : wave_(audio_,
+            [this](WaveBlock* block) {
+              PostFromAnyThread(kMsgWaveDone, 0, reinterpret_cast<std::uintptr_t>(block), false);
+            }),
+      looping_(audio_),
+      beeper_(audio_) {
   // Ctrl+C in a terminal ends the process as usual; closing the window is
   // the program's own business, not a quit.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");

@@ -27,25 +27,26 @@ SDL_AudioSpec SpecFor(const WaveFormat& f) {
   return want;
 }
 
-// Opens an output of exactly this format (SDL converts to the hardware's).
-SDL_AudioDeviceID OpenOutput(SDL_AudioSpec want, SDL_AudioSpec* obtained = nullptr) {
-  if (!EnsureAudio()) return 0;
-  SDL_AudioSpec have{};
-  const SDL_AudioDeviceID id = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-  if (obtained != nullptr) *obtained = have;
-  return id;
-}
-
 }  // namespace
 
-bool EnsureAudio() {
-  if (SDL_WasInit(SDL_INIT_AUDIO) != 0) return true;
-  return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+SDL_AudioDeviceID AudioOutputs::Open(const SDL_AudioSpec& want, SDL_AudioSpec* obtained) {
+  const auto now = std::chrono::steady_clock::now();
+  if (failed_ && now - failedAt_ < kRetryAfter) return 0;
+  SDL_AudioDeviceID id = 0;
+  if (SDL_WasInit(SDL_INIT_AUDIO) != 0 || SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+    SDL_AudioSpec have{};
+    id = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (obtained != nullptr) *obtained = have;
+  }
+  failed_ = id == 0;
+  if (failed_) failedAt_ = now;
+  return id;
 }
 
 // ------------------------------------------------------------ wave device
 
-WaveDevice::WaveDevice(WaveQueue::DoneFunction done) : done_(done), queue_(std::move(done)) {}
+WaveDevice::WaveDevice(AudioOutputs& outputs, WaveQueue::DoneFunction done)
+    : outputs_(outputs), done_(done), queue_(std::move(done)) {}
 
 WaveDevice::~WaveDevice() { Close(); }
 
@@ -58,7 +59,7 @@ int WaveDevice::Open(const WaveFormat& format) {
   want.callback = &WaveDevice::Callback;
   want.userdata = this;
   SDL_AudioSpec have{};
-  device_ = OpenOutput(want, &have);
+  device_ = outputs_.Open(want, &have);
   open_ = true;
   if (device_ != 0) {
     // What the callback hands over is heard about two buffers later.
@@ -172,7 +173,7 @@ void LoopingSound::Start(std::span<const std::uint8_t> wav) {
   SDL_AudioSpec want = SpecFor(image->format);
   want.callback = &LoopingSound::Callback;
   want.userdata = this;
-  device_ = OpenOutput(want);
+  device_ = outputs_.Open(want);
   if (device_ == 0) {
     samples_.clear();  // no device: the tone is not heard
     return;
@@ -213,7 +214,7 @@ void Beeper::Beep() {
   constexpr int kRate = 11025;
   if (device_ == 0) {
     SDL_AudioSpec want = SpecFor({kRate, 8, 1});
-    device_ = OpenOutput(want);  // no callback: the samples are queued
+    device_ = outputs_.Open(want);  // no callback: the samples are queued
     if (device_ == 0) return;
     SDL_PauseAudioDevice(device_, 0);
   }

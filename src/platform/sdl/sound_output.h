@@ -7,6 +7,7 @@
 // are then not heard.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -22,14 +23,25 @@
 
 namespace platform::sdl {
 
-// Starts SDL's audio subsystem once; false when it cannot start.
-bool EnsureAudio();
+// Opens SDL audio outputs. After a failure it does not try again for a while:
+// on a machine with no sound card every attempt costs time and fills the
+// terminal with the sound library's complaints.
+class AudioOutputs {
+ public:
+  // An output of exactly this format (SDL converts to the hardware's), or 0.
+  SDL_AudioDeviceID Open(const SDL_AudioSpec& want, SDL_AudioSpec* obtained = nullptr);
+
+ private:
+  static constexpr std::chrono::seconds kRetryAfter{30};
+  bool failed_ = false;
+  std::chrono::steady_clock::time_point failedAt_{};
+};
 
 class WaveDevice {
  public:
   // done is called from the device's thread (or the program's, on a reset)
   // for every block that comes back; it must only post a message.
-  explicit WaveDevice(WaveQueue::DoneFunction done);
+  WaveDevice(AudioOutputs& outputs, WaveQueue::DoneFunction done);
   WaveDevice(const WaveDevice&) = delete;
   WaveDevice& operator=(const WaveDevice&) = delete;
   ~WaveDevice();
@@ -49,6 +61,7 @@ class WaveDevice {
   void TimerLoop();
   void StopTimer();
 
+  AudioOutputs& outputs_;
   WaveQueue::DoneFunction done_;
   WaveQueue queue_;
   bool open_ = false;
@@ -65,7 +78,7 @@ class WaveDevice {
 // A whole WAV image played over and over until stopped.
 class LoopingSound {
  public:
-  LoopingSound() = default;
+  explicit LoopingSound(AudioOutputs& outputs) : outputs_(outputs) {}
   LoopingSound(const LoopingSound&) = delete;
   LoopingSound& operator=(const LoopingSound&) = delete;
   ~LoopingSound();
@@ -75,6 +88,7 @@ class LoopingSound {
 
  private:
   static void Callback(void* self, Uint8* stream, int length);
+  AudioOutputs& outputs_;
   SDL_AudioDeviceID device_ = 0;
   std::vector<std::uint8_t> samples_;
   std::size_t position_ = 0;  // touched by the callback only while playing
@@ -83,7 +97,7 @@ class LoopingSound {
 // A short tone for BEL.
 class Beeper {
  public:
-  Beeper() = default;
+  explicit Beeper(AudioOutputs& outputs) : outputs_(outputs) {}
   Beeper(const Beeper&) = delete;
   Beeper& operator=(const Beeper&) = delete;
   ~Beeper();
@@ -91,6 +105,7 @@ class Beeper {
   void Close();
 
  private:
+  AudioOutputs& outputs_;
   SDL_AudioDeviceID device_ = 0;
 };
 
