@@ -24,8 +24,6 @@ std::string_view Trim(std::string_view text) {
 // Any bytes are accepted; lines end at CR or LF.
 std::optional<std::string> FindProfileValue(std::string_view text, std::string_view section,
                                             std::string_view key) {
-  // A UTF-8 byte order mark left by an editor does not hide the first section.
-  if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   section = Trim(section);
   key = Trim(key);
   bool inSection = false;
@@ -58,12 +56,43 @@ std::optional<std::string> FindProfileValue(std::string_view text, std::string_v
   return std::nullopt;
 }
 
+// The text of a profile file as cp1252: a file without a byte order mark is
+// cp1252 already; one that starts with the mark of UTF-8 or UTF-16 (an editor's
+// "Unicode" file) is converted, characters cp1252 lacks becoming '?'.
+std::string ProfileText(const std::vector<std::uint8_t>& bytes) {
+  std::string_view raw(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  if (raw.size() >= 3 && raw.substr(0, 3) == "\xEF\xBB\xBF") return Utf8ToCp1252(raw.substr(3));
+  bool little = raw.size() >= 2 && raw.substr(0, 2) == "\xFF\xFE";
+  bool big = raw.size() >= 2 && raw.substr(0, 2) == "\xFE\xFF";
+  if (!little && !big) return std::string(raw);
+  std::string text;
+  std::size_t i = 2;
+  auto unit = [&](std::size_t at) {
+    auto first = static_cast<std::uint8_t>(raw[at]);
+    auto second = static_cast<std::uint8_t>(raw[at + 1]);
+    return static_cast<char32_t>(little ? (first | second << 8) : (first << 8 | second));
+  };
+  while (i + 1 < raw.size()) {
+    char32_t cp = unit(i);
+    i += 2;
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < raw.size()) {
+      char32_t low = unit(i);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+        i += 2;
+      }
+    }
+    int byte = UnicodeToCp1252(cp);
+    text += byte < 0 ? '?' : static_cast<char>(byte);
+  }
+  return text;
+}
+
 std::optional<std::string> ReadProfileValue(std::string_view file, std::string_view section,
                                             std::string_view key) {
   std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(file);
   if (!bytes) return std::nullopt;
-  std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
-  return FindProfileValue(text, section, key);
+  return FindProfileValue(ProfileText(*bytes), section, key);
 }
 
 // A name without a folder or a drive is a file of the Windows folder.
@@ -109,7 +138,7 @@ std::optional<std::string> ReadRegistryString(std::string_view keyPath, std::str
   if (name.empty()) name = "@";
   std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(WindowsFolder() + "\\registry.ini");
   if (!bytes) return std::nullopt;
-  std::string text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+  std::string text = ProfileText(*bytes);
   // Sections may be written with either spelling of the root key; try the file's sections one by one.
   std::string wanted = NormalKeyPath(keyPath);
   std::size_t pos = 0;
