@@ -170,7 +170,8 @@ int ReplaceFile(std::string_view programPath, std::span<const std::uint8_t> cont
 
   std::string folder = FolderOf(target);
   std::string base = target.substr(target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1);
-  std::string temp = folder + "/." + base + ".XXXXXX";
+  // The temporary name stays within the name length limit however long the file's name is.
+  std::string temp = folder + "/." + base.substr(0, 200) + ".XXXXXX";
   int fd = ::mkstemp(temp.data());
   if (fd < 0) return errno;
 

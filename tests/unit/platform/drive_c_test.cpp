@@ -127,6 +127,10 @@ TEST_F(DriveCTest, ReplaceFileWritesAndKeepsTheOldFileOnAFullDisk) {
   EXPECT_EQ(ReplaceFile("c:\\nada\\x.tpo", contents), ENOENT);
   EXPECT_EQ(ReplaceFile("c:\\dados", contents), EISDIR);
 
+  const std::string longName(250, 'n');
+  EXPECT_EQ(ReplaceFile("c:\\dados\\" + longName, contents), 0);
+  EXPECT_EQ(Read(root_ + "/dados/" + longName), text);
+
   // The quota counts every byte written since it was set.
   SetWriteQuotaForTests(40);
   EXPECT_EQ(ReplaceFile("c:\\dados\\a.tpo", contents), 0);
