@@ -119,6 +119,15 @@ std::string Utf8ToCp1252(std::string_view utf8, char replacement) {
   return out;
 }
 
+bool IsValidUtf8(std::string_view text) {
+  std::size_t pos = 0;
+  char32_t cp = 0;
+  while (pos < text.size()) {
+    if (!DecodeUtf8(text, pos, cp)) return false;
+  }
+  return true;
+}
+
 bool Utf8FitsCp1252(std::string_view utf8) {
   std::size_t pos = 0;
   while (pos < utf8.size()) {

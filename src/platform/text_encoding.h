@@ -27,6 +27,9 @@ std::string Cp1252ToUtf8(std::string_view cp1252);
 // Characters cp1252 cannot hold, and malformed bytes, become the replacement.
 std::string Utf8ToCp1252(std::string_view utf8, char replacement = '?');
 
+// True when the bytes are well-formed UTF-8.
+bool IsValidUtf8(std::string_view text);
+
 // True when the bytes are well-formed UTF-8 whose every character fits in cp1252.
 bool Utf8FitsCp1252(std::string_view utf8);
 

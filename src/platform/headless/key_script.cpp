@@ -148,18 +148,9 @@ bool AddNamedKey(ScriptItem& item, std::string_view name) {
   return false;
 }
 
-bool IsUtf8(std::string_view text) {
-  std::size_t pos = 0;
-  char32_t cp = 0;
-  while (pos < text.size()) {
-    if (!DecodeUtf8(text, pos, cp)) return false;
-  }
-  return true;
-}
-
 // A script is UTF-8; one that is not (a file saved as cp1252) is taken as cp1252.
 bool ScriptTextToCp1252(std::string_view text, std::string& out) {
-  if (!IsUtf8(text)) {
+  if (!IsValidUtf8(text)) {
     out = std::string(text);
     return true;
   }
@@ -213,7 +204,7 @@ std::string LogTokenOfChar(std::uint8_t c) {
 bool ParseToken(std::string_view token, bool urgent, std::vector<ScriptItem>& out) {
   ScriptItem item;
   item.urgent = urgent;
-  item.token = std::string(urgent ? "!" : "") + (IsUtf8(token) ? std::string(token) : Cp1252ToUtf8(token));
+  item.token = std::string(urgent ? "!" : "") + (IsValidUtf8(token) ? std::string(token) : Cp1252ToUtf8(token));
   if (token.size() > 1 && token[0] == '@') {
     item.kind = ScriptItem::Kind::SetClock;
     if (!ParseClock(std::string(token.substr(1)), item.clock)) return false;

@@ -10,15 +10,6 @@ namespace platform::headless {
 
 namespace {
 
-bool IsUtf8(std::string_view text) {
-  std::size_t pos = 0;
-  char32_t cp = 0;
-  while (pos < text.size()) {
-    if (!DecodeUtf8(text, pos, cp)) return false;
-  }
-  return true;
-}
-
 std::filesystem::path Canonical(const std::string& native) {
   std::error_code error;
   std::filesystem::path path = std::filesystem::weakly_canonical(std::filesystem::path(native), error);
@@ -62,7 +53,7 @@ std::string LogFileName(const std::string& programPath) {
   if (file.size() > root.size() + 1 && file.compare(0, root.size(), root) == 0 && file[root.size()] == '/') {
     shown = file.substr(root.size() + 1);
   }
-  return IsUtf8(shown) ? shown : Cp1252ToUtf8(shown);
+  return IsValidUtf8(shown) ? shown : Cp1252ToUtf8(shown);
 }
 
 SimLog::~SimLog() {
