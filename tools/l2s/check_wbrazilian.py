@@ -16,7 +16,8 @@ the two systems write differently for the same sound:
     the quality a e i o u of its first full vowel, "~" when it is nasal,
     upper case when it carries the stress; a stressed vowel starts a group of
     its own (hiatus: "pa-Is");
-  - open and closed e / o are one vowel; reduced final vowels are i / u;
+  - open and closed e / o are one vowel (the "strict" figure keeps them apart);
+    reduced final vowels are i / u;
     l and a nasal consonant after a vowel and before a consonant (or the end)
     are parts of the vowel group (a glide, the nasal mark).
 
@@ -35,7 +36,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
 WORDLIST = '/usr/share/dict/brazilian'
 CONSONANTS = set('pbtdkgfvszmnlxjCJNLrR')
-VOWELS = set('aeiou')
+VOWELS = set('aeiouɛɔ')
 
 
 # ------------------------------------------------------------- the word list
@@ -142,11 +143,11 @@ def espeak_units(text):
         if c in 'a&A':
             units.append(('V', 'a', stress_next, False))
         elif c in 'eE':
-            units.append(('V', 'e', stress_next, False))
+            units.append(('V', 'ɛ' if c == 'E' else 'e', stress_next, False))
         elif c in 'iy':
             units.append(('V', 'i', stress_next, False))
         elif c in 'oO':
-            units.append(('V', 'o', stress_next, False))
+            units.append(('V', 'ɔ' if c == 'O' else 'o', stress_next, False))
         elif c == 'u':
             units.append(('V', 'u', stress_next, False))
         elif c == 'U':
@@ -182,9 +183,10 @@ def probe_units(text):
         if not word:
             continue
         for piece in word.split('/'):
-            if '_' in piece or ' ' in piece:  # a character the rules do not read
+            if '_' in piece:  # a character the rules do not read (spelled)
                 units.append(('C', '?', False, False))
                 continue
+            piece = piece.replace(' ', '')  # syllable boundaries
             i = 0
             while i < len(piece):
                 three, two, c = piece[i:i + 3], piece[i:i + 2], piece[i]
@@ -199,8 +201,11 @@ def probe_units(text):
                     units[-1] = (k, s, st, True)
                 elif c == '^':
                     pass
-                elif c.lower() in VOWELS:
-                    units.append(('V', c.lower(), c.isupper(), False))
+                elif c.lower() in 'aeiou':
+                    v = c.lower()
+                    if v in 'eo' and piece[i + 1:i + 2] not in ('^', '~'):  # open e, o
+                        v = 'ɛ' if v == 'e' else 'ɔ'
+                    units.append(('V', v, c.isupper(), False))
                 elif c in 'wy':
                     units.append(('G', 'u' if c == 'w' else 'i', False, False))
                 elif c in 'pbtdkgfvszmnlxjr':
@@ -217,7 +222,7 @@ def probe_units(text):
     return out
 
 
-def coarse(units):
+def coarse(units, strict=False):
     # l and nasal consonants closing a vowel group join it.
     fixed = []
     for i, u in enumerate(units):
@@ -239,7 +244,7 @@ def coarse(units):
         nxt = fixed[i + 1] if i + 1 < len(fixed) else None
         if u[0] in 'VG' and u[3] and nxt and nxt[0] == 'C' and nxt[1] in 'mnN':
             fixed[i] = (u[0], u[1], u[2], False)
-        if u[0] == 'V' and u[1] in 'iu' and not u[2] and nxt and nxt[0] == 'V' and nxt[1] in 'aeo':
+        if u[0] == 'V' and u[1] in 'iu' and not u[2] and nxt and nxt[0] == 'V' and nxt[1] in 'aeoɛɔ':
             fixed[i] = ('G', u[1], False, u[3])
     merged = []
     for i, u in enumerate(fixed):
@@ -259,6 +264,8 @@ def coarse(units):
             return
         full = [g for g in group if g[0] == 'V'] or group
         symbol = full[0][1]
+        if not strict:
+            symbol = {'ɛ': 'e', 'ɔ': 'o'}.get(symbol, symbol)
         if any(g[2] for g in group):
             symbol = symbol.upper()
         if any(g[3] for g in group):
@@ -306,11 +313,12 @@ def main():
     ours = run_probe(probe, words, args.rules, args.exceptions)
     theirs = run_espeak(words, args.cache)
     total = len(words)
-    full = seg = stress = 0
+    full = seg = stress = strict = 0
     mismatches = []
     confusions = collections.Counter()
     for w, o, t in zip(words, ours, theirs):
         co, ct = coarse(probe_units(o)), coarse(espeak_units(t))
+        strict += coarse(probe_units(o), True) == coarse(espeak_units(t), True)
         so, st = segments(co), segments(ct)
         seg_ok = so == st
         stress_ok = stress_index(co) == stress_index(ct) and stress_index(ct) is not None
@@ -328,6 +336,7 @@ def main():
     print(f'coarse match (segments and stress): {full} ({100.0 * full / total:.1f}%)')
     print(f'segments only: {seg} ({100.0 * seg / total:.1f}%)')
     print(f'stress position only: {stress} ({100.0 * stress / total:.1f}%)')
+    print(f'strict (also open / closed e and o): {strict} ({100.0 * strict / total:.1f}%)')
     print('most common substitutions (ours, espeak-ng):',
           ', '.join(f'{a}>{b} {n}' for (a, b), n in confusions.most_common(12)))
     random.Random(args.seed).shuffle(mismatches)

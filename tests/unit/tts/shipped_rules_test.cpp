@@ -28,42 +28,52 @@ struct WordCase {
 
 TEST_F(ShippedRulesTest, ReadsCommonWords) {
   const WordCase cases[] = {
-      {"casa", "[k/A/z/a]"},                // s between vowels
-      {"carro", "[k/A/rr/u]"},              // rr, final o
-      {"cidade", "[s/i/d/A/dj/i]"},         // c before i, d before final e
+      {"casa", "[k/A/ z/a]"},                // s between vowels
+      {"carro", "[k/A/ rr/u]"},              // rr, final o
+      {"cidade", "[s/i/ d/A/ dj/i]"},         // c before i, d before final e
       {"n\xe3o", "[n/A~w]"},                // nasal diphthong, stressed by its tilde
       {"m\xe3" "e", "[m/A~y]"},
       {"p\xf5" "e", "[p/O~y]"},
-      {"exame", "[e^/z/A/m/i]"},            // x after initial e
-      {"t\xe1xi", "[t/A/ks/i]"},
-      {"sexo", "[s/E^/ks/u]"},
-      {"caixa", "[k/A/y/x/a]"},             // x after a diphthong, glide y
-      {"chave", "[x/A/v/i]"},
-      {"filho", "[f/I/lh/u]"},
-      {"ninho", "[n/I/nh/u]"},
-      {"guerra", "[g/E/rr/a]"},             // exception: open e
+      {"exame", "[e^/ z/A/ m/i]"},            // x after initial e
+      {"t\xe1xi", "[t/A/ ks/i]"},
+      {"sexo", "[s/E^/ ks/u]"},
+      {"caixa", "[k/A/y/ x/a]"},             // x after a diphthong, glide y
+      {"chave", "[x/A/ v/i]"},
+      {"filho", "[f/I/ lh/u]"},
+      {"ninho", "[n/I/ nh/u]"},
+      {"guerra", "[g/E/ rr/a]"},             // exception: open e
       {"quando", "[kw/A~/d/u]"},
-      {"\xe1gua", "[A/gw/a]"},
-      {"d'\xe1gua", "[d/A/gw/a]"},
+      {"\xe1gua", "[A/ gw/a]"},
+      {"d'\xe1gua", "[d/A/ gw/a]"},
       {"sol", "[s/O/w]"},                   // final l
-      {"animal", "[a/n/i/m/A/w]"},
+      {"animal", "[a/ n/i/ m/A/w]"},
       {"mar", "[m/a/r]"},
-      {"homem", "[/O^/m/e~y]"},             // silent h, final em
-      {"falam", "[f/A/l/a~w]"},
+      {"homem", "[/O^/ m/e~y]"},             // silent h, final em
+      {"falam", "[f/A/ l/a~w]"},
       {"tempo", "[t/E~/p/u]"},
-      {"parab\xe9ns", "[p/a/r/a/b/E~y/s]"},
+      {"parab\xe9ns", "[p/a/ r/a/ b/E~y/s]"},
       {"honra", "[/O~/rr/a]"},              // r after n
-      {"leite", "[l/E^/y/tch/i]"},
-      {"nascer", "[n/a/s/E^/r]"},           // sc before e
-      {"mesmo", "[m/E^/z/m/u]"},
-      {"uma", "[/U/m/a]"},                  // exception: stress on u
-      {"umas", "[/U/m/a/s]"},               // through "uma" and the s retry
-      {"brigue", "[b/r/I/g/i]"},
-      {"rainha", "[rr/a/I/nh/a]"},
-      {"muito", "[m/U/y/t/u]"},
-      {"aqui", "[a/k/I]"},
-      {"Paraguai", "[p/a/r/a/gw/A/y]"},
-      {"a\xe7\xfa" "car", "[a/s/U/k/a/r]"},
+      {"leite", "[l/E^/y/ tch/i]"},
+      {"nascer", "[n/a/ s/E^/r]"},           // sc before e
+      {"mesmo", "[m/E^/z /m/u]"},
+      {"uma", "[/U/ m/a]"},                  // exception: stress on u
+      {"umas", "[/U/ m/a/s]"},               // through "uma" and the s retry
+      {"brigue", "[b/r/I/ g/i]"},
+      {"rainha", "[rr/a/ I/ nh/a]"},
+      {"muito", "[m/U/y/ t/u]"},
+      {"aqui", "[a/ k/I]"},
+      {"Paraguai", "[p/a/ r/a/ gw/A/y]"},
+      {"a\xe7\xfa" "car", "[a/ s/U/ k/a/r]"},
+      // Syllables end their tokens: a space before an onset, after a coda.
+      {"porta", "[p/O/r /t/a]"},
+      {"compra", "[k/O~/p/r/a]"},           // p r: one onset
+      {"abrir", "[a/ b/r/I/r]"},
+      {"pacto", "[p/A/k /t/u]"},
+      {"alto", "[A/w /t/u]"},
+      {"sa\xed" "da", "[s/a/ I/ d/a]"},   // hiatus
+      {"poeta", "[p/o^ /E^/ t/a]"},
+      {"felizmente", "[f/e^/ l/i/z /m/E~/tch/i]"},
+      {"texto", "[t/E^/s /t/u]"},
       {"bcd", "[ /_b][ /_c][ /_d]"},
   };
   for (const WordCase& c : cases) {
