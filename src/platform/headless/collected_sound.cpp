@@ -117,7 +117,9 @@ void CollectedSound::AddLoopedWav(std::span<const std::uint8_t> wav, std::uint64
   if (!ParseWavImage(wav, format, data) || data.empty()) return;
   std::size_t frameBytes = static_cast<std::size_t>(format.bits / 8 * format.channels);
   std::uint64_t frames = micros * static_cast<std::uint64_t>(format.rate) / 1'000'000;
-  std::uint64_t maxFrames = static_cast<std::uint64_t>(kLimit) * static_cast<std::uint64_t>(format.rate) / kRate;
+  // No more than the collection has room for.
+  std::uint64_t room = kLimit - std::min(kLimit, samples_.size());
+  std::uint64_t maxFrames = (room * static_cast<std::uint64_t>(format.rate) + kRate - 1) / kRate;
   frames = std::min(frames, maxFrames);
   std::vector<std::uint8_t> looped;
   looped.reserve(static_cast<std::size_t>(frames * frameBytes));

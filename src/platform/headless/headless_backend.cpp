@@ -146,7 +146,8 @@ class Simulator final : public HeadlessBackend {
       clientWidth_ = std::min(clientWidth_, workWidth_);
       clientHeight_ = std::min(clientHeight_, workHeight_);
     }
-    invalid_ = Rect{0, 0, clientWidth_, clientHeight_};
+    invalid_.reset();
+    if (clientWidth_ > 0 && clientHeight_ > 0) invalid_ = Rect{0, 0, clientWidth_, clientHeight_};
     Post(kMsgFocusGained, 0, 0, false);
   }
 
