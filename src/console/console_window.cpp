@@ -162,6 +162,13 @@ void EnsureConsole() {
   w.windowHeight = 2 * frame.frameHeight + kRows * (font.height + font.externalLeading) + frame.captionHeight;
   w.textXOffset = font.overhang;
   if (w.title.empty()) w.title = ConsoleTitle(platform::ExecutablePath());
+  // A new window has the console's procedure and knows nothing of a wait
+  // that a closed one may have left behind.
+  w.handlerAttached = true;
+  w.closing = false;
+  w.focused = false;
+  w.reading = false;
+  w.caretShown = false;
   platform::CreateConsoleWindow(w.title, w.windowWidth, w.windowHeight, Settings().values.maximise);
   // What the platform would send while it creates the window, in its order.
   HandleMinMaxInfo();

@@ -200,6 +200,14 @@ TEST_F(ConsoleWindowTest, TheScreenCanStillBeReadAfterTheWindowIsClosed) {
   EXPECT_EQ(RowStart(2, 2), "ok");
 }
 
+TEST_F(ConsoleWindowTest, AWindowOpenedAfterACloseHandlesMessagesAgain) {
+  Open();
+  EXPECT_EQ(ExitCodeOf([] { console::GetKey(); }), 0);
+  rec_->arriveOnWait = {Msg(platform::kMsgChar, 'r')};
+  EXPECT_EQ(console::GetKey(), 'r');
+  EXPECT_TRUE(rec_->windowExists);
+}
+
 TEST_F(ConsoleWindowTest, CloseWhileWaitingForAKeyExitsWithZero) {
   Open();
   EXPECT_EQ(ExitCodeOf([] { console::GetKey(); }), 0);
