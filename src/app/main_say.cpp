@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <iterator>
 #include <optional>
 #include <sstream>
@@ -128,7 +127,13 @@ bool ReadInput(const SayOptions& options, std::string& out, std::string& error) 
     return true;
   }
   if (!options.file || *options.file == "-") {
-    out.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+    out.clear();
+    char chunk[4096];
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, stdin)) > 0;) out.append(chunk, got);
+    if (std::ferror(stdin)) {
+      error = "cannot read the standard input";
+      return false;
+    }
     return true;
   }
   std::ifstream in(*options.file, std::ios::binary);

@@ -72,6 +72,15 @@ std::string Cut(std::string_view s, std::size_t limit) {
   return std::string(s.substr(0, std::min(s.size(), limit)));
 }
 
+// a followed by b (appended in place: no temporaries to copy between).
+std::string Joined(std::string_view a, std::string_view b) {
+  std::string out;
+  out.reserve(a.size() + b.size());
+  out.append(a);
+  out.append(b);
+  return out;
+}
+
 std::string WithBackslash(std::string folder) {
   if (!folder.empty() && folder.back() != '\\') folder.push_back('\\');
   return folder;
@@ -242,17 +251,17 @@ void ConcatDiphone(std::string_view keyIn, int level, double share) {
   }
   if (IsVowel(key.back())) {
     ConcatDiphone(std::string_view(key).substr(0, n - 1), level, 0.9 * share);
-    ConcatDiphone("$" + key.substr(n - 1), level, share);
+    ConcatDiphone(Joined("$", std::string_view(key).substr(n - 1)), level, share);
   } else if (EndsWith(key, "CIRC") && n > 6) {
     ConcatDiphone(std::string_view(key).substr(0, n - 5), level, 0.9 * share);
-    ConcatDiphone("$" + key.substr(n - 5), level, share);
+    ConcatDiphone(Joined("$", std::string_view(key).substr(n - 5)), level, share);
   } else if (EndsWith(key, "TIL")) {
     const std::string stem = key.substr(0, n - 3);
     const char last = stem.back();
     if (last == 'I' || last == 'i' || last == 'U' || last == 'u') {
       ConcatDiphone(stem, level, 0.9 * share);
     } else {
-      ConcatDiphone(stem + "CIRC", 2, 0.9 * share);
+      ConcatDiphone(Joined(stem, "CIRC"), 2, 0.9 * share);
     }
     ConcatDiphone("$nn", 1, 0.9);
   }
@@ -265,7 +274,7 @@ void SpeakPhoneticPiece(std::string_view pieceIn, double share) {
   if (piece.empty()) return;
   if (piece.front() == '_') {
     if (piece.size() < 2) return;  // "_" with nothing to spell
-    ConcatDiphone("_" + std::to_string(static_cast<std::uint8_t>(piece[1])), s.stressLevel, share);
+    ConcatDiphone(Joined("_", std::to_string(static_cast<std::uint8_t>(piece[1]))), s.stressLevel, share);
     return;
   }
   bool stressed = false;
@@ -276,11 +285,11 @@ void SpeakPhoneticPiece(std::string_view pieceIn, double share) {
       s.stressLevel = 2;
     }
     if (c == '^') {
-      ConcatDiphone(key + "CIRC", s.stressLevel, share);
-      key = "$";
+      ConcatDiphone(Joined(key, "CIRC"), s.stressLevel, share);
+      key.assign(1, '$');
     } else if (c == '~') {
-      ConcatDiphone(key + "TIL", s.stressLevel, share);
-      key = "$";
+      ConcatDiphone(Joined(key, "TIL"), s.stressLevel, share);
+      key.assign(1, '$');
     } else if (key.size() < kMaxDiphoneKey) {
       key.push_back(c);
     }
@@ -323,7 +332,7 @@ void SpeakPhoneticWord(std::string_view w, double share) {
   if (IsGlide(last) && IsMark(before)) {
     if (n > 3) {
       if (before == '~') {
-        SpeakPhoneticWord(std::string(w.substr(0, n - 2)) + "^", 0.6);
+        SpeakPhoneticWord(Joined(w.substr(0, n - 2), "^"), 0.6);
       } else {
         SpeakPhoneticWord(w.substr(0, n - 1), 0.6);
       }
