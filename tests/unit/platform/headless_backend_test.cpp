@@ -186,6 +186,18 @@ TEST_F(HeadlessTest, ResetReturnsEveryBlockAtOnce) {
   sim.ClearLog();
   WaveReset();  // nothing queued: nothing cut
   EXPECT_TRUE(sim.LogLines().empty());
+
+  // Closing with blocks queued stops them without reporting them; they can be unprepared.
+  WaveBlock* block = Play(11025);
+  Sleep(500);
+  WaveClose();
+  EXPECT_FALSE(WaveIsOpen());
+  EXPECT_EQ(sim.LogLines(), std::vector<std::string>{"cut"});
+  EXPECT_TRUE(Drain().empty());
+  EXPECT_EQ(WaveUnprepare(block), kWaveOk);
+  EXPECT_EQ(sim.CollectedSamples().size(), 5512u);
+  WaitMessage();  // nothing plays any more: the window is closed, the script being empty
+  EXPECT_EQ(sim.VirtualMillis(), 500u);
 }
 
 TEST_F(HeadlessTest, DeviceFailuresForTests) {
