@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -308,6 +309,12 @@ void SdlBackend::Translate(const SDL_Event& e) {
       }
       break;
     case SDL_MOUSEMOTION: {
+      // Moves not yet taken are replaced by the latest, as a window system does.
+      if (!queue_.empty() && queue_.back().msg.id == kMsgMouseMove) {
+        queue_.back().msg.a = static_cast<std::uintptr_t>(std::max(0, e.motion.x));
+        queue_.back().msg.b = static_cast<std::uintptr_t>(std::max(0, e.motion.y));
+        break;
+      }
       Message m;
       m.id = kMsgMouseMove;
       m.a = static_cast<std::uintptr_t>(std::max(0, e.motion.x));
