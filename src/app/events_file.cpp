@@ -269,7 +269,8 @@ void DeleteMemory() {
     if (m.order > k) --m.order;
   }
   e.currentMemory = 1;
-  --e.log.storedCount;
+  // A damaged file may hold used memories with a count of 0: never below 0.
+  if (e.log.storedCount > 0) --e.log.storedCount;
 }
 
 void ClearAllMemories() {

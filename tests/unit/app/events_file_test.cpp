@@ -215,6 +215,12 @@ TEST_F(EventsFileTest, DeletingRenumbersTheLaterOrders) {
   app::StoreLastDuration();
   EXPECT_EQ(log.memories[3].order, 3);
   EXPECT_EQ(log.memories[3].used, 1);
+
+  // A damaged file's count of 0 with a used memory does not wrap to 255.
+  log.storedCount = 0;
+  app::Events().currentMemory = 1;
+  app::DeleteMemory();
+  EXPECT_EQ(log.storedCount, 0);
 }
 
 TEST_F(EventsFileTest, FilingAsksForACommentSavesAndConfirms) {
