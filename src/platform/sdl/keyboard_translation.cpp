@@ -15,9 +15,7 @@ constexpr int kVkLeftWin = 91;
 constexpr int kVkApps = 93;
 constexpr int kVkNumLock = 144;
 constexpr int kVkScrollLock = 145;
-constexpr int kVkLeftBracket = 219;
 constexpr int kVkBackslash = 220;
-constexpr int kVkRightBracket = 221;
 
 bool IsSystemKey(int vk, Modifiers mods) { return vk == kVkF10 || (mods.alt && !mods.ctrl); }
 
@@ -60,20 +58,18 @@ void PushKeylessChar(std::vector<KeyedMessage>& out, std::uint8_t c) {
 int ControlCharacter(int vk, Modifiers mods) {
   if (mods.alt) return -1;  // Alt (with or without Ctrl) types nothing
   switch (vk) {
-    case kVkReturn: return 13;
-    case kVkBack: return 8;
-    case kVkTab: return 9;
-    case kVkEscape: return 27;
+    case kVkReturn: return 13;  // also with Ctrl: the console makes it 10
+    case kVkBack: return 8;     // also with Ctrl: the console makes it 127
+    case kVkTab: return mods.ctrl ? -1 : 9;
+    case kVkEscape: return mods.ctrl ? -1 : 27;
     default: break;
   }
   if (!mods.ctrl) return -1;
   if (vk >= kVkA && vk <= kVkA + 25) return vk & 31;
   switch (vk) {
     case kVkSpace: return 32;
-    case kVkLeftBracket: return 27;
-    case kVkBackslash: return 28;
-    case kVkRightBracket: return 29;
-    default: return -1;
+    case kVkBackslash: return mods.shift ? -1 : 28;
+    default: return -1;  // Ctrl with a digit or another punctuation key types nothing
   }
 }
 
