@@ -32,7 +32,8 @@ struct SimOptions {
 void PrintUsage() {
   std::fputs(
       "usage: tembrika-sim [--keys SCRIPT | --keys-file FILE] [--clock YYYY-MM-DDTHH:MM:SS.cc]\n"
-      "                    [--log FILE] [--screen FILE] [--wav FILE] [--drive-c DIR] [--] [program arguments]\n",
+      "                    [--log FILE] [--screen FILE] [--wav FILE] [--drive-c DIR] [--] [program arguments]\n"
+      "The clock starts at 2000-01-01T00:00:00.00 unless --clock sets it.\n",
       stderr);
 }
 
