@@ -85,7 +85,7 @@ void BM_SpeakPhonetic(benchmark::State& state) {
   state.counters["x_real_time"] = benchmark::Counter(seconds, benchmark::Counter::kIsRate);
   state.counters["speech_s"] = static_cast<double>(SpeechSamples(events)) / 11025.0;
 }
-BENCHMARK(BM_SpeakPhonetic)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SpeakPhonetic)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The whole text reader: pieces cut from the front, translated, synthesized,
 // numbers and signs included (virtual time for the pauses is not counted).
@@ -103,7 +103,7 @@ void BM_SpeakText(benchmark::State& state) {
   }
   state.counters["x_real_time"] = benchmark::Counter(seconds, benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_SpeakText)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SpeakText)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -3,8 +3,6 @@
 // failures when the settings or the data are missing.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -54,10 +52,12 @@ class TaliraSayTest : public ::testing::Test {
     const fs::path err = dir_ / "err.txt";
     const std::string command = Quote(TALIRA_SAY) + " --drive-c " + Quote(TEMBRIKA_SOURCE_DRIVE_C) +
                                 " " + arguments + " >" + Quote(out.string()) + " 2>" +
-                                Quote(err.string()) + " <" + Quote(input);
-    const int status = std::system(command.c_str());
+                                Quote(err.string()) + " <" + Quote(input) + "; echo $? >" +
+                                Quote((dir_ / "rc.txt").string());
+    EXPECT_EQ(std::system(command.c_str()), 0);
     SayRun run;
-    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const std::string rc = ReadFile(dir_ / "rc.txt");
+    run.code = rc.empty() ? -1 : std::stoi(rc);
     std::istringstream lines(ReadFile(out));
     for (std::string line; std::getline(lines, line);) run.out.push_back(line);
     run.errors = ReadFile(err);

@@ -5,6 +5,7 @@
 #include <numeric>
 #include <random>
 
+#include "fuzz/diphone_synth_fuzz_input.h"
 #include "unit/recorded/diphone_fixture.h"
 
 namespace {
@@ -275,6 +276,20 @@ TEST_F(DiphoneSynthTest, AwkwardPhoneticTextReplay) {
       EXPECT_LE(e.key.size(), recorded::kMaxDiphoneKey);
     }
   }
+}
+
+// Inputs saved from fuzzing runs (index bytes and phonetic text), replayed.
+TEST_F(DiphoneSynthTest, SavedFuzzCasesReplay) {
+  const std::filesystem::path folder = std::filesystem::path(TEMBRIKA_TEST_DATA) / "recorded" / "diphone_synth_fuzz";
+  std::size_t cases = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    SCOPED_TRACE(entry.path().filename().string());
+    std::ifstream in(entry.path(), std::ios::binary);
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    fuzzing::RunDiphoneInput(bytes);
+    ++cases;
+  }
+  EXPECT_GE(cases, 3u);
 }
 
 // A short seeded run of random index files and random phonetic texts.
