@@ -5,8 +5,8 @@
 # event stamped today. Exit 77 (skipped) only when Xvfb is absent.
 #   run_program_smoke.sh TEMBRIKA DRIVE_C WORK_FOLDER
 set -u
-program=$1
-drive_c=$2
+program=$(readlink -f "$1")
+drive_c=$(readlink -f "$2")
 work=$3
 source "$(dirname "$0")/xvfb_session.sh"
 require_tools
@@ -18,8 +18,7 @@ export TALIRA_DRIVE_C="$drive_c"
 export SDL_AUDIODRIVER=dummy
 (cd "$work" && exec "$program" smoke.tpo) >"$work/app.log" 2>&1 &
 app_pid=$!
-find_window
-xdotool windowfocus --sync "$window" || fail "cannot focus the program's window"
+focus_window
 sleep 1
 xdotool key F7 || fail "xdotool could not type"
 sleep 1

@@ -5,7 +5,7 @@
 # (see window_probe.cpp for the turns). Exit 77 (skipped) only when Xvfb is absent.
 #   run_window_test.sh PROBE WORK_FOLDER
 set -u
-probe=$1
+probe=$(readlink -f "$1")
 work=$2
 source "$(dirname "$0")/xvfb_session.sh"
 require_tools
@@ -32,12 +32,12 @@ await() {  # await WORD: the probe's status says WORD
 }
 
 await ready
-find_window
+focus_window
+await focused
 # Near the top of the screen the window's bottom edge is more than 32 pixels
 # above the screen's, so the console scrolls by moving pixels (LENTO). Not
 # to 0,0: with no window manager SDL takes a move to 0,0 for no move at all.
 xdotool windowmove --sync "$window" 0 8 || fail "cannot move the probe's window"
-xdotool windowfocus --sync "$window" || fail "cannot focus the probe's window"
 dump initial
 xdotool key --clearmodifiers --delay 80 F1 ctrl+F1 a shift+Insert Return || fail "xdotool could not type"
 await scrolled

@@ -1,7 +1,8 @@
 // Runs inside a real X window (started by run_window_test.sh under Xvfb).
 // It and the driver take turns through WORK/status:
 //   1. the probe writes two lines and says "ready"; the driver focuses the
-//      window, dumps it (initial.xwd) and types F1, Ctrl+F1, a, Shift+Insert, Enter;
+//      window; the probe says "focused"; the driver dumps the window
+//      (initial.xwd) and types F1, Ctrl+F1, a, Shift+Insert, Enter;
 //   2. the probe reads the keys, writes 30 lines (the screen scrolls) and says
 //      "scrolled"; the driver dumps the window (scrolled.xwd), holds the right
 //      button at the top left (magnified.xwd), lets it go (restored.xwd) and
@@ -266,7 +267,14 @@ int main(int argc, char** argv) {
     console::Pause(100);
     console::StopTone();
     console::WriteChars("\a");
-    std::ofstream(work + "/status") << "ready\n";
+    std::ofstream(work + "/status", std::ios::app) << "ready\n";
+    // The driver gives the window the focus; once it has it, the caret shows
+    // as soon as the console waits for a key.
+    while (!platform::IsActiveWindow()) {
+      platform::WaitMessage();
+      console::PumpMessages();
+    }
+    std::ofstream(work + "/status", std::ios::app) << "focused\n";
     std::vector<int> codes;
     for (int i = 0; i < 8; ++i) codes.push_back(console::GetKey());
     const std::vector<int> expected = {0, 59, 0, 94, 97, 0, 254, 13};
@@ -274,7 +282,7 @@ int main(int argc, char** argv) {
     for (int c : codes) got += " " + std::to_string(c);
     Check(codes == expected, "F1, Ctrl+F1, a, Shift+Insert, Enter queue 0 59 0 94 97 0 254 13 (got" + got + ")");
     scrolled = ScrollText(initial);
-    std::ofstream(work + "/status") << "scrolled\n";
+    std::ofstream(work + "/status", std::ios::app) << "scrolled\n";
     // Alt+F4 comes last: it closes the window, which ends the program.
     for (;;) console::GetKey();
   } catch (const platform::ProcessExit& exit) {

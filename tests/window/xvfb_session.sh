@@ -40,7 +40,7 @@ start_xvfb() {
     xvfb_pid=$!
     for _ in $(seq 1 50); do
       kill -0 "$xvfb_pid" 2>/dev/null || break
-      if [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$xvfb_pid" ] &&
+      if [ "$(tr -d ' \n' 2>/dev/null <"/tmp/.X$n-lock")" = "$xvfb_pid" ] &&
          DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1; then
         display=":$n"
         break
@@ -57,21 +57,25 @@ start_xvfb() {
   echo "X display $DISPLAY"
 }
 
-# Sets window to the visible window of app_pid (waits up to 10 s).
-find_window() {
+# Sets window to the visible window of app_pid and gives it the focus
+# (waits up to 10 s: a window just mapped may not take the focus at once).
+focus_window() {
   window=
   for _ in $(seq 1 100); do
-    window=$(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | head -n 1)
-    [ -n "$window" ] && return 0
     kill -0 "$app_pid" 2>/dev/null || fail "the program ended before its window showed"
+    window=$(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | tail -n 1)
+    if [ -n "$window" ] && xdotool windowfocus --sync "$window" 2>/dev/null; then
+      return 0
+    fi
     sleep 0.1
   done
-  fail "no visible window of pid $app_pid within 10 s"
+  fail "no window of pid $app_pid could be focused within 10 s"
 }
 
-# dump NAME: the window's image to WORK/NAME.xwd, after a moment to settle.
+# dump NAME: the window's image to WORK/NAME.xwd, after a moment for the
+# program to draw what it was just sent.
 dump() {
-  sleep 0.5
+  sleep 1
   xwd -silent -id "$window" -out "$work/$1.xwd" || fail "xwd could not dump the window ($1)"
 }
 
