@@ -74,6 +74,9 @@ TEST_F(ShippedRulesTest, ReadsCommonWords) {
       {"poeta", "[p/o^ /E^/ t/a]"},
       {"felizmente", "[f/e^/ l/i/z /m/E~/tch/i]"},
       {"texto", "[t/E^/s /t/u]"},
+      {"parece", "[p/a/ r/E/ s/i]"},          // open e, o of regular endings
+      {"famosa", "[f/a/ m/O/ z/a]"},
+      {"famoso", "[f/a/ m/O^/ z/u]"},
       {"bcd", "[ /_b][ /_c][ /_d]"},
   };
   for (const WordCase& c : cases) {
