@@ -316,4 +316,23 @@ TEST_F(StopwatchE2E, EventsFileThatCannotBeWrittenEndsTheProgram) {
   EXPECT_FALSE(fs::exists(dir_ / "sem"));
 }
 
+TEST_F(StopwatchE2E, KeysFromAFileAndEverySoundInOneWav) {
+  std::ofstream(dir_ / "keys.txt", std::ios::binary) << "@2024-05-20T14:03:09.57 F7\n"
+                                                         "@2024-05-20T14:03:19.57 F7\r\nF2\n";
+  const std::string command = "cd " + Quote(dir_.string()) + " && " + Quote(TEMBRIKA_SIM) +
+                              " --keys-file keys.txt --wav all.wav --log log.txt --drive-c " +
+                              Quote(TEMBRIKA_SOURCE_DRIVE_C) + " >/dev/null 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const auto log = Short(SplitLines(*ReadFile(dir_ / "log.txt")));
+  EXPECT_TRUE(InOrder(log, {"w:Tempo\\r\\n", "buffer", "p:tbsegus", "w:Eventos guardados\\r\\n", "exit"}));
+  const std::string wav = ReadFile(dir_ / "all.wav").value_or("");
+  ASSERT_GT(wav.size(), 44u);
+  EXPECT_EQ(wav.substr(0, 4), "RIFF");
+  EXPECT_EQ(wav.substr(8, 8), "WAVEfmt ");
+  const auto byte = [&](std::size_t at) { return static_cast<unsigned>(static_cast<unsigned char>(wav[at])); };
+  EXPECT_EQ(byte(24) | byte(25) << 8 | byte(26) << 16, 11025u);
+  EXPECT_EQ(byte(34), 8u);
+  EXPECT_EQ(FileLines(*EventsFile())[0], "0 0 124 5 20 14 3 9 57");
+}
+
 }  // namespace
