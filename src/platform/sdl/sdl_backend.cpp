@@ -448,8 +448,11 @@ void SdlBackend::CreateConsoleWindow(const std::string& title, int width, int he
   }
   DestroyConsoleWindow();
   const Rect work = WorkArea();
-  width = std::max(width, 1);
-  height = std::max(height, 1);
+  // Never larger than the screen (as the window's size limits keep it on
+  // the platform the program was made for), whatever the font asked.
+  const FrameMetrics screen = GetFrameMetrics();
+  width = std::clamp(width, 1, std::max(1, screen.screenWidth));
+  height = std::clamp(height, 1, std::max(1, screen.screenHeight));
   int x = SDL_WINDOWPOS_UNDEFINED;
   int y = SDL_WINDOWPOS_UNDEFINED;
   if (maximised) {
