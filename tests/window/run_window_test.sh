@@ -40,6 +40,7 @@ await focused
 xdotool windowmove --sync "$window" 0 8 || fail "cannot move the probe's window"
 dump initial
 xdotool key --clearmodifiers --delay 80 F1 ctrl+F1 a shift+Insert Return || fail "xdotool could not type"
+xdotool type --clearmodifiers --delay 80 "$(printf '\303\251A')" || fail "xdotool could not type text"
 await scrolled
 dump scrolled
 xdotool mousemove --window "$window" 0 0 mousedown 3 || fail "xdotool could not press the right button"

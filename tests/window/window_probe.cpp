@@ -2,7 +2,8 @@
 // It and the driver take turns through WORK/status:
 //   1. the probe writes two lines and says "ready"; the driver focuses the
 //      window; the probe says "focused"; the driver dumps the window
-//      (initial.xwd) and types F1, Ctrl+F1, a, Shift+Insert, Enter;
+//      (initial.xwd) and types F1, Ctrl+F1, a, Shift+Insert, Enter, then the
+//      text "\xC3\xA9A";
 //   2. the probe reads the keys, writes 30 lines (the screen scrolls) and says
 //      "scrolled"; the driver dumps the window (scrolled.xwd), holds the right
 //      button at the top left (magnified.xwd), lets it go (restored.xwd) and
@@ -275,12 +276,15 @@ int main(int argc, char** argv) {
       console::PumpMessages();
     }
     std::ofstream(work + "/status", std::ios::app) << "focused\n";
+    // Then "\xE9A" typed as text: a character with no key of its own on this
+    // keyboard, and a shifted letter.
+    const std::vector<int> expected = {0, 59, 0, 94, 97, 0, 254, 13, 0xE9, 'A'};
     std::vector<int> codes;
-    for (int i = 0; i < 8; ++i) codes.push_back(console::GetKey());
-    const std::vector<int> expected = {0, 59, 0, 94, 97, 0, 254, 13};
+    while (codes.size() < expected.size()) codes.push_back(console::GetKey());
     std::string got;
     for (int c : codes) got += " " + std::to_string(c);
-    Check(codes == expected, "F1, Ctrl+F1, a, Shift+Insert, Enter queue 0 59 0 94 97 0 254 13 (got" + got + ")");
+    Check(codes == expected,
+          "F1, Ctrl+F1, a, Shift+Insert, Enter, \xC3\xA9, A queue 0 59 0 94 97 0 254 13 233 65 (got" + got + ")");
     scrolled = ScrollText(initial);
     std::ofstream(work + "/status", std::ios::app) << "scrolled\n";
     // Alt+F4 comes last: it closes the window, which ends the program.
