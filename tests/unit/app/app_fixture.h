@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -98,7 +98,9 @@ class StopwatchFixture : public ::testing::Test {
   std::optional<std::string> ReadEventsFile() const {
     std::ifstream in(EventsPath(), std::ios::binary);
     if (!in) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
   }
 
   void Keys(const std::string& script) { backend_->AppendKeys(script); }
