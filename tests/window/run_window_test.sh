@@ -18,6 +18,9 @@ start_xvfb
 # dummy audio driver.
 printf '[VIDEO]\r\nLENTO=S\r\n' >"$work/drive_c/windows/TALIRA.INI"
 export TALIRA_DRIVE_C="$work/drive_c"
+# What the probe opens: it writes down its arguments and its folder.
+printf '#!/bin/sh\nprintf "%%s\\n" "$#" "$1" "$PWD" >"%s/opened"\n' "$work" >"$work/opener.sh"
+chmod +x "$work/opener.sh"
 export SDL_AUDIODRIVER=dummy
 "$probe" "$work" >"$work/app.log" 2>&1 &
 app_pid=$!
@@ -51,4 +54,11 @@ xdotool key --clearmodifiers alt+F4 || fail "xdotool could not press Alt+F4"
 
 await_exit 30
 cat "$work/app.log"
+expected_open=$(printf '1\na b; touch %s/injected\n%s/drive_c' "$work" "$work")
+if [ "$(cat "$work/opened" 2>/dev/null)" != "$expected_open" ] || [ -e "$work/injected" ]; then
+  echo "FAIL: ShellOpen did not start the program with its parameter as one argument in its folder"
+  cat "$work/opened" 2>/dev/null
+  exit 1
+fi
+echo "ok: ShellOpen starts the program with one argument, in the working folder, without a shell"
 exit "$app_status"

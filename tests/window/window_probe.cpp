@@ -8,7 +8,8 @@
 //      "scrolled"; the driver dumps the window (scrolled.xwd), holds the right
 //      button at the top left (magnified.xwd), lets it go (restored.xwd) and
 //      presses Alt+F4, which closes the window and ends the program;
-//   3. the probe checks the dumps.
+//   3. the probe checks the dumps; the driver checks what the probe's
+//      ShellOpen started (WORK/opener.sh) was given.
 //
 //   window_probe WORK
 //   window_probe --sound-only     (the wave device alone, no window)
@@ -262,6 +263,9 @@ int main(int argc, char** argv) {
   try {
     initial = ShowText();
     CheckClipboard();
+    // The shell's "open" of a program with one parameter that a shell would
+    // split and run; the driver checks what the program was given.
+    platform::ShellOpen(work + "/opener.sh", "a b; touch " + work + "/injected", work + "/drive_c");
     // A tone on the second output and the bell on a third: heard (on a sound
     // card) while the program goes on.
     console::StartTone(800);
