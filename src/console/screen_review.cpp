@@ -192,31 +192,19 @@ std::uint8_t AsciiUpper(std::uint8_t c) {
   return (c >= 'a' && c <= 'z') ? static_cast<std::uint8_t>(c - 32) : c;
 }
 
-void FirstLetterOnScreen() {
+// Moves to the first letter of the screen (or the last, scanning backwards
+// from the bottom right), then reads its line; with no letter the position
+// stays.
+void LetterOnScreen(bool last) {
   ReviewState& s = Review();
-  for (int r = 1; r <= kRows; ++r) {
-    for (int c = 1; c <= kColumns; ++c) {
-      if (IsAsciiLetter(ReviewCharAt(r, c))) {
-        s.row = r;
-        s.column = c;
-        ReadLine();
-        return;
-      }
-    }
-  }
-  ReadLine();
-}
-
-void LastLetterOnScreen() {
-  ReviewState& s = Review();
-  for (int r = kRows; r >= 1; --r) {
-    for (int c = kColumns; c >= 1; --c) {
-      if (IsAsciiLetter(ReviewCharAt(r, c))) {
-        s.row = r;
-        s.column = c;
-        ReadLine();
-        return;
-      }
+  for (int i = 0; i < kRows * kColumns; ++i) {
+    const int cell = last ? kRows * kColumns - 1 - i : i;
+    const int r = cell / kColumns + 1;
+    const int c = cell % kColumns + 1;
+    if (IsAsciiLetter(ReviewCharAt(r, c))) {
+      s.row = r;
+      s.column = c;
+      break;
     }
   }
   ReadLine();
@@ -405,8 +393,8 @@ void ExtendedCommand(std::uint8_t code) {
     case 98: SearchAgain(); break;
     case 115: PreviousWordStart(); break;
     case 116: NextWordStart(); break;
-    case 118: LastLetterOnScreen(); break;
-    case 132: FirstLetterOnScreen(); break;
+    case 118: LetterOnScreen(true); break;
+    case 132: LetterOnScreen(false); break;
     default: RefuseKey(); break;
   }
 }

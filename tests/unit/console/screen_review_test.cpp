@@ -72,6 +72,16 @@ TEST_F(ScreenReviewTest, F6GoesToALineAndColumn) {
   EXPECT_EQ(Review("F6 1 x Right Esc"), "beep speech _49 beep beep _32 beep beep");
 }
 
+TEST_F(ScreenReviewTest, FirstAndLastLetterOfTheScreen) {
+  Put(5, 3, "1 b");
+  Put(60, 20, "z 9");
+  // Each reads its line (the number is heard, the letter is a silent word
+  // here), then Right
+  // speaks the letter found.
+  EXPECT_EQ(Review("Ctrl+PgUp Right Esc", 1, 10), "beep _um click _98 beep beep");
+  EXPECT_EQ(Review("Ctrl+PgDn Right Esc", 1, 10), "beep _nove click _122 beep beep");
+}
+
 TEST_F(ScreenReviewTest, SearchFindsTheNextOccurrencesWithoutWrapping) {
   Put(1, 1, "uma casa");
   Put(1, 5, "outra casa");
