@@ -76,8 +76,7 @@ TEST_F(ScreenReviewTest, FirstAndLastLetterOfTheScreen) {
   Put(5, 3, "1 b");
   Put(60, 20, "z 9");
   // Each reads its line (the number is heard, the letter is a silent word
-  // here), then Right
-  // speaks the letter found.
+  // here), then Right speaks the letter found.
   EXPECT_EQ(Review("Ctrl+PgUp Right Esc", 1, 10), "beep _um click _98 beep beep");
   EXPECT_EQ(Review("Ctrl+PgDn Right Esc", 1, 10), "beep _nove click _122 beep beep");
 }
