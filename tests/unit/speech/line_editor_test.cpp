@@ -220,6 +220,18 @@ TEST_F(LineEditorTest, EditingCommands) {
   }
 }
 
+TEST_F(LineEditorTest, ClockKeysAndDialling) {
+  // The fixture's clock: 2026-01-01 00:00, a Thursday.
+  EXPECT_EQ(Edit("F8 Enter").result, 13);
+  EXPECT_EQ(Heard(), "_zero _hora");
+  Backend().ClearLog();
+  Edit("Ctrl+F8 Enter");
+  EXPECT_EQ(Heard(), "_Quinta _primeir _de _Janeiro _de _dois _mil _e _vinte _e _seis");
+  Backend().ClearLog();
+  Edit("Ctrl+\\ Enter", "1,#x*");
+  EXPECT_EQ(Heard(), "dtmf_1 dtmf_# dtmf_X");
+}
+
 TEST_F(LineEditorTest, TypingReplacesAProposedText) {
   const Outcome o = Edit("x Enter", "old");
   EXPECT_EQ(o.text, "x");
