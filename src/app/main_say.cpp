@@ -5,8 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -126,22 +124,21 @@ bool ReadInput(const SayOptions& options, std::string& out, std::string& error) 
     out = *options.text;
     return true;
   }
-  if (!options.file || *options.file == "-") {
-    out.clear();
-    char chunk[4096];
-    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, stdin)) > 0;) out.append(chunk, got);
-    if (std::ferror(stdin)) {
-      error = "cannot read the standard input";
-      return false;
-    }
-    return true;
-  }
-  std::ifstream in(*options.file, std::ios::binary);
-  if (!in) {
+  const bool standardInput = !options.file || *options.file == "-";
+  std::FILE* in = standardInput ? stdin : std::fopen(options.file->c_str(), "rb");
+  if (in == nullptr) {
     error = "cannot read " + *options.file;
     return false;
   }
-  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  out.clear();
+  char chunk[4096];
+  for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, in)) > 0;) out.append(chunk, got);
+  const bool failed = std::ferror(in) != 0;
+  if (!standardInput) std::fclose(in);
+  if (failed) {
+    error = "cannot read " + (standardInput ? std::string("the standard input") : *options.file);
+    return false;
+  }
   return true;
 }
 

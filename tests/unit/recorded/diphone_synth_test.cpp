@@ -284,9 +284,9 @@ TEST_F(DiphoneSynthTest, SavedFuzzCasesReplay) {
   std::size_t cases = 0;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
     SCOPED_TRACE(entry.path().filename().string());
-    std::ifstream in(entry.path(), std::ios::binary);
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    fuzzing::RunDiphoneInput(bytes);
+    const std::optional<std::vector<std::uint8_t>> bytes = platform::ReadWholeFile(entry.path().string());
+    ASSERT_TRUE(bytes.has_value());
+    fuzzing::RunDiphoneInput(*bytes);
     ++cases;
   }
   EXPECT_GE(cases, 3u);
