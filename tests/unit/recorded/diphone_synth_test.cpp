@@ -194,6 +194,17 @@ TEST_F(DiphoneSynthTest, StartFailures) {
          std::filesystem::remove(t.root_ / "quiral/som/difones/portug.exc");
        }, 2},
       {"empty name", [](DiphoneSynthTest&) { recorded::SetDiphoneDatabaseName(""); }, 1},
+      {"binary rule files load what they hold", [](DiphoneSynthTest& t) {
+         std::vector<std::uint8_t> junk(3000);
+         std::mt19937 random(7);
+         for (auto& b : junk) b = static_cast<std::uint8_t>(random());
+         t.WriteBytes("quiral/som/difones/regras.rgr", junk);
+         t.WriteBytes("quiral/som/difones/portug.exc", junk);
+       }, 0},
+      {"empty rule files", [](DiphoneSynthTest& t) {
+         t.WriteFile("quiral/som/difones/regras.rgr", "");
+         t.WriteFile("quiral/som/difones/portug.exc", "");
+       }, 0},
       {"defaults when no settings file", [](DiphoneSynthTest& t) {
          std::filesystem::remove(t.root_ / "windows/TALIRA.INI");
        }, 0},

@@ -76,8 +76,11 @@ TEST_F(SpeakTextTest, TextToPieces) {
 }
 
 TEST_F(SpeakTextTest, WordsGoThroughTheTranslator) {
+  TakeTrace();
   speech::SpeakText("ka ka");
   EXPECT_EQ(speech::LastPhoneticText(), tts::TranslateToPhonetic("ka ka "));
+  EXPECT_EQ(TakeTrace(), (std::vector<recorded::SynthEvent>{diphonetest::D("$KA", 600), diphonetest::Quiet(100),
+                                                            diphonetest::D("$KA", 600)}));
   // One run of letters and blanks is one piece of speech; the hyphen is not read.
   EXPECT_EQ(Pieces(), std::vector<std::string>{"speech"});
   speech::SpeakText("guarda-chuva");
