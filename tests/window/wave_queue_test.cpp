@@ -124,7 +124,9 @@ std::vector<std::uint8_t> Wav(std::uint16_t channels, std::uint32_t rate, std::u
                               std::vector<std::uint8_t> samples, std::uint32_t claimedData,
                               bool extraChunk = false) {
   std::vector<std::uint8_t> out;
-  auto tag = [&](const char* t) { out.insert(out.end(), t, t + 4); };
+  auto tag = [&](const char* t) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(t[i]));
+  };
   auto u32 = [&](std::uint32_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
   };
@@ -146,11 +148,11 @@ std::vector<std::uint8_t> Wav(std::uint16_t channels, std::uint32_t rate, std::u
   if (extraChunk) {
     tag("LIST");
     u32(3);
-    out.insert(out.end(), {1, 2, 3});
+    for (std::uint8_t b : {1, 2, 3}) out.push_back(b);
   }
   tag("data");
   u32(claimedData);
-  out.insert(out.end(), samples.begin(), samples.end());
+  for (std::uint8_t b : samples) out.push_back(b);
   return out;
 }
 
