@@ -1,5 +1,4 @@
 // Drive C: the mapping of the program's Windows paths to native paths.
-#include <unistd.h>
 
 #include <cstdlib>
 
@@ -39,7 +38,7 @@ TEST_F(DriveCTest, ProgramPathsMapToDriveCWithoutRegardToCase) {
 TEST_F(DriveCTest, NativeAndRelativePaths) {
   Put("Work/Eventos.TPO", "x");
   std::string saved = CurrentDirectory();
-  ASSERT_EQ(::chdir((root_ + "/Work").c_str()), 0);
+  std::filesystem::current_path(root_ + "/Work");
   EXPECT_EQ(NativePath("eventos.tpo"), "Eventos.TPO");
   EXPECT_EQ(NativePath("sub\\novo.tpo"), "sub/novo.tpo");
   EXPECT_TRUE(FileExists("EVENTOS.tpo"));
@@ -47,7 +46,7 @@ TEST_F(DriveCTest, NativeAndRelativePaths) {
   EXPECT_EQ(NativePath(CurrentDirectory() + "\\TALIRA.INI"), CurrentDirectory() + "/TALIRA.INI");
   EXPECT_EQ(NativePath("/"), "/");
   EXPECT_EQ(NativePath(""), ".");
-  ASSERT_EQ(::chdir(saved.c_str()), 0);
+  std::filesystem::current_path(saved);
 }
 
 TEST_F(DriveCTest, RootComesFromTheOverrideThenTheEnvironment) {

@@ -2,16 +2,15 @@
 // virtual time, the virtual clock, limits, window bookkeeping and the log.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "platform/headless/headless.h"
+#include "temp_folder.h"
 
 namespace platform::headless {
 namespace {
@@ -391,10 +390,8 @@ TEST_F(HeadlessTest, TracesToneClipboardAndShellInTheLog) {
 }
 
 TEST_F(HeadlessTest, PlayAndMissingNameFilesRelativeToDriveC) {
-  char folder[] = "/tmp/tembrika-drive-XXXXXX";
-  ASSERT_NE(::mkdtemp(folder), nullptr);
-  std::string root = folder;
-  ASSERT_EQ(::mkdir((root + "/Quiral").c_str(), 0755), 0);
+  const std::string root = MakeTempFolder("tembrika-drive-");
+  ASSERT_TRUE(std::filesystem::create_directory(root + "/Quiral"));
   { std::ofstream(root + "/Quiral/TbJa.wav") << "x"; }
   SetDriveCRoot(root);
   HeadlessBackend& sim = Start();
@@ -405,15 +402,11 @@ TEST_F(HeadlessTest, PlayAndMissingNameFilesRelativeToDriveC) {
                                                       "missing\tQuiral/som/_65.wav",
                                                       "missing\t/elsewhere/x.wav"}));
   SetDriveCRoot("");
-  std::remove((root + "/Quiral/TbJa.wav").c_str());
-  ::rmdir((root + "/Quiral").c_str());
-  ::rmdir(folder);
+  std::filesystem::remove_all(root);
 }
 
 TEST_F(HeadlessTest, LogFileAndWavFileAreWritten) {
-  char folder[] = "/tmp/tembrika-out-XXXXXX";
-  ASSERT_NE(::mkdtemp(folder), nullptr);
-  std::string root = folder;
+  const std::string root = MakeTempFolder("tembrika-out-");
   Options options;
   options.logPath = root + "/sim.log";
   options.wavPath = root + "/sim.wav";
@@ -440,9 +433,7 @@ TEST_F(HeadlessTest, LogFileAndWavFileAreWritten) {
   EXPECT_EQ(std::string(bytes.begin() + 36, bytes.begin() + 40), "data");
   EXPECT_EQ(bytes[40], 100);
   EXPECT_EQ(bytes[44], 7);
-  std::remove(options.logPath.c_str());
-  std::remove(options.wavPath.c_str());
-  ::rmdir(folder);
+  std::filesystem::remove_all(root);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/headless/headless.h"
+#include "temp_folder.h"
 
 namespace platform {
 
@@ -15,9 +16,7 @@ class DriveCFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     headless::Install();
-    char folder[] = "/tmp/tembrika-c-XXXXXX";
-    ASSERT_NE(::mkdtemp(folder), nullptr);
-    root_ = folder;
+    root_ = MakeTempFolder("tembrika-c-");
     SetDriveCRoot(root_);
   }
 
