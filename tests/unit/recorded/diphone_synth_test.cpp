@@ -255,8 +255,21 @@ TEST_F(DiphoneSynthTest, DamagedDatabaseFiles) {
   WriteBytes("quiral/som/difones/DIFONES2.IND", {});
   ASSERT_EQ(recorded::StartDiphoneSynth(), 0);
   EXPECT_EQ(recorded::DiphoneRecordCount(), 0u);
+  const std::size_t heardBefore = backend_->CollectedSamples().size();
   recorded::SpeakPhonetic("[ka]", false);
   EXPECT_EQ(TakeTrace(), (std::vector<SynthEvent>{Noise(), Noise()}));
+  // Noise is uniform in 88..167 (the wave output silences a block's last sample).
+  const std::vector<std::uint8_t>& heard = backend_->CollectedSamples();
+  ASSERT_EQ(heard.size() - heardBefore, 2 * recorded::kNoiseSamples);
+  int low = 255, high = 0;
+  for (std::size_t i = heardBefore; i + 1 < heard.size(); ++i) {
+    low = std::min<int>(low, heard[i]);
+    high = std::max<int>(high, heard[i]);
+  }
+  EXPECT_GE(low, 88);
+  EXPECT_LE(high, 167);
+  EXPECT_LT(low, 100);
+  EXPECT_GT(high, 155);
 
   // Recorded letters that are not RIFF files, or hold no data, are silent.
   WriteFile("quiral/som/letras/_98.wav", "not a wav file at all");
