@@ -13,6 +13,8 @@
 //
 //   window_probe WORK
 //   window_probe --sound-only     (the wave device alone, no window)
+//   window_probe --sound-to-disk FILE   (what the device plays, with SDL's
+//                                  disk driver writing it to FILE)
 //
 // Prints one line per failed check and exits 1 when any failed.
 #include <cstdio>
@@ -80,6 +82,45 @@ void CheckWaveDevice() {
   Check(m.id == kMsgWaveDone && m.b == reinterpret_cast<std::uintptr_t>(&c), "a reset returns the queued block");
   WaveClose();
   Check(!WaveIsOpen(), "wave device closed");
+}
+
+// What the device played, through SDL's disk audio driver (its output file
+// holds every byte the device was given): the blocks' bytes, in order and
+// without a gap, all of them although the device closes right after the
+// last block is reported done.
+void CheckPlayedBytes(const std::string& outputFile) {
+  using namespace platform;
+  struct Case {
+    WaveFormat format;
+    std::size_t firstLength, secondLength;
+  } const cases[] = {{{11025, 8, 1}, 1500, 1201}, {{22050, 16, 2}, 4000, 2400}};
+  for (const Case& c : cases) {
+    const std::string name = std::to_string(c.format.rate) + " Hz " + std::to_string(c.format.bits) + "-bit " +
+                             std::to_string(c.format.channels) + "-channel";
+    std::vector<std::uint8_t> sound(c.firstLength + c.secondLength);
+    for (std::size_t i = 0; i < sound.size(); ++i) sound[i] = static_cast<std::uint8_t>(i * 7 % 251 + 1);
+    if (WaveOpen(c.format) != kWaveOk) {
+      Check(false, name + ": the device opens");
+      continue;
+    }
+    WaveBlock first{sound.data(), static_cast<std::uint32_t>(c.firstLength), 1, 0};
+    WaveBlock second{sound.data() + c.firstLength, static_cast<std::uint32_t>(c.secondLength), 2, 0};
+    WavePrepare(&first);
+    WavePrepare(&second);
+    WaveWrite(&first);
+    WaveWrite(&second);
+    int done = 0;
+    while (done < 2) {
+      if (NextMessage().id == kMsgWaveDone) ++done;
+    }
+    WaveClose();  // the driver's file is complete once the device is closed
+    std::ifstream in(outputFile, std::ios::binary);
+    const std::string played((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string expected(sound.begin(), sound.end());
+    Check(played.find(expected) != std::string::npos,
+          name + ": both blocks were played whole, in order, without a gap (" +
+              std::to_string(played.size()) + " bytes out)");
+  }
 }
 
 struct Layout {
@@ -251,8 +292,14 @@ int main(int argc, char** argv) {
     std::printf(g_failures == 0 ? "PASS\n" : "FAILED: %d checks\n", g_failures);
     return g_failures == 0 ? 0 : 1;
   }
+  if (argc == 3 && std::string(argv[1]) == "--sound-to-disk") {
+    platform::sdl::Install();
+    CheckPlayedBytes(argv[2]);
+    std::printf(g_failures == 0 ? "PASS\n" : "FAILED: %d checks\n", g_failures);
+    return g_failures == 0 ? 0 : 1;
+  }
   if (argc != 2) {
-    std::fprintf(stderr, "usage: window_probe WORK | --sound-only\n");
+    std::fprintf(stderr, "usage: window_probe WORK | --sound-only | --sound-to-disk FILE\n");
     return 2;
   }
   const std::string work = argv[1];
