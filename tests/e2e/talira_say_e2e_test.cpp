@@ -107,7 +107,7 @@ TEST_F(TaliraSayTest, WavHoldsTheSpeech) {
   const std::string text =
       "O cronômetro falante diz o tempo decorrido em 2026, às 14 horas: bom dia, guarda-chuva!";
   std::optional<std::size_t> samples[6];
-  for (int speed : {1, 3, 5}) {
+  for (int speed = 1; speed <= 5; ++speed) {
     const fs::path wav = dir_ / ("s" + std::to_string(speed) + ".wav");
     const SayRun run = Say("--speed " + std::to_string(speed) + " --wav " + Quote(wav.string()) + " " + Quote(text));
     ASSERT_EQ(run.code, 0) << run.errors;
@@ -123,9 +123,8 @@ TEST_F(TaliraSayTest, WavHoldsTheSpeech) {
     }
     EXPECT_GT(loud, *samples[speed] / 20) << speed;
   }
-  // Each faster speed gives shorter speech.
-  EXPECT_GT(*samples[1], *samples[3]);
-  EXPECT_GT(*samples[3], *samples[5]);
+  // Each speed gives shorter speech than the one before.
+  for (int speed = 2; speed <= 5; ++speed) EXPECT_LT(*samples[speed], *samples[speed - 1]) << speed;
 
   // The same text read from the standard input gives the same sound.
   std::ofstream(dir_ / "text.txt") << text << "\n";
