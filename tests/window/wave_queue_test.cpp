@@ -2,12 +2,9 @@
 // command line: the parts of the real backend that need no device.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -195,53 +192,52 @@ TEST(WavImage, RejectsWhatItCannotPlay) {
   EXPECT_FALSE(ParseWavImage({}));
 }
 
-// Programs and documents as the shell's "open" starts them, with a PATH
-// that holds a stand-in opener and viewer.
+// Programs and documents as the shell's "open" starts them, with a search
+// path that holds a stand-in opener and viewer.
 class ShellOpenTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = std::filesystem::temp_directory_path() / ("tembrika-shell-" + std::to_string(::getpid()));
+    folder_ = std::filesystem::temp_directory_path() / ("tembrika-shell-" + std::to_string(std::random_device{}()));
     std::filesystem::create_directories(folder_);
     for (const char* name : {"xdg-open", "viewer"}) {
       const auto path = folder_ / name;
       std::ofstream(path) << "#!/bin/sh\n";
-      ::chmod(path.c_str(), 0755);
+      std::filesystem::permissions(path, std::filesystem::perms::owner_all);
     }
     std::ofstream(folder_ / "manual.txt") << "text\n";
-    const char* old = std::getenv("PATH");
-    oldPath_ = old != nullptr ? old : "";
-    ::setenv("PATH", folder_.c_str(), 1);
   }
-  void TearDown() override {
-    ::setenv("PATH", oldPath_.c_str(), 1);
-    std::filesystem::remove_all(folder_);
-  }
+  void TearDown() override { std::filesystem::remove_all(folder_); }
   std::string In(const char* name) const { return (folder_ / name).string(); }
+  std::vector<std::string> Command(const std::string& program, const std::string& parameter) const {
+    return ShellOpenCommand(program, parameter, folder_.string());
+  }
 
   std::filesystem::path folder_;
-  std::string oldPath_;
 };
 
 TEST_F(ShellOpenTest, DocumentsAddressesAndPrograms) {
   using Argv = std::vector<std::string>;
-  EXPECT_EQ(ShellOpenCommand("", "https://example.org/a b"), (Argv{In("xdg-open"), "https://example.org/a b"}));
-  EXPECT_EQ(ShellOpenCommand("www.example.org", ""), (Argv{In("xdg-open"), "www.example.org"}));
-  // A bare program name is found in PATH; its parameter stays one argument,
-  // whatever it holds.
-  EXPECT_EQ(ShellOpenCommand("viewer", "a; rm -rf ~ | b"), (Argv{In("viewer"), "a; rm -rf ~ | b"}));
-  EXPECT_EQ(ShellOpenCommand("viewer", ""), (Argv{In("viewer")}));
+  EXPECT_EQ(Command("", "https://example.org/a b"), (Argv{In("xdg-open"), "https://example.org/a b"}));
+  EXPECT_EQ(Command("www.example.org", ""), (Argv{In("xdg-open"), "www.example.org"}));
+  // A bare program name is found in the search path; its parameter stays one
+  // argument, whatever it holds.
+  EXPECT_EQ(Command("viewer", "a; rm -rf ~ | b"), (Argv{In("viewer"), "a; rm -rf ~ | b"}));
+  EXPECT_EQ(Command("viewer", ""), (Argv{In("viewer")}));
   // A document given as the program is opened by the desktop's choice.
-  EXPECT_EQ(ShellOpenCommand(In("manual.txt"), ""), (Argv{In("xdg-open"), In("manual.txt")}));
-  EXPECT_EQ(ShellOpenCommand(In("viewer"), In("manual.txt")), (Argv{In("viewer"), In("manual.txt")}));
+  EXPECT_EQ(Command(In("manual.txt"), ""), (Argv{In("xdg-open"), In("manual.txt")}));
+  EXPECT_EQ(Command(In("viewer"), In("manual.txt")), (Argv{In("viewer"), In("manual.txt")}));
   // Program texts are cp1252; the command line is UTF-8.
-  EXPECT_EQ(ShellOpenCommand("", "ol\xE1"), (Argv{In("xdg-open"), "ol\xC3\xA1"}));
-  EXPECT_TRUE(ShellOpenCommand("", "").empty());
+  EXPECT_EQ(Command("", "ol\xE1"), (Argv{In("xdg-open"), "ol\xC3\xA1"}));
+  EXPECT_TRUE(Command("", "").empty());
+  // A program that is not installed, or a document that does not exist: nothing.
+  EXPECT_TRUE(Command("missing-program", "x").empty());
+  EXPECT_TRUE(Command(In("missing.txt"), "").empty());
 }
 
 TEST_F(ShellOpenTest, NothingToOpenWithoutAnOpener) {
   std::filesystem::remove(folder_ / "xdg-open");
-  EXPECT_TRUE(ShellOpenCommand("", "https://example.org").empty());
-  EXPECT_EQ(ShellOpenCommand("viewer", "x"), (std::vector<std::string>{In("viewer"), "x"}));
+  EXPECT_TRUE(Command("", "https://example.org").empty());
+  EXPECT_EQ(Command("viewer", "x"), (std::vector<std::string>{In("viewer"), "x"}));
 }
 
 }  // namespace

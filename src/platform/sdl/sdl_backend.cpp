@@ -615,7 +615,7 @@ LocalTime SdlBackend::Now() {
 
 void SdlBackend::ShellOpen(const std::string& program, const std::string& parameter,
                            const std::string& workingFolder) {
-  const std::vector<std::string> argv = ShellOpenCommand(program, parameter);
+  const std::vector<std::string> argv = ShellOpenCommand(program, parameter, ProgramSearchPath());
   if (argv.empty()) {
     std::fprintf(stderr, "tembrika: nothing to open for \"%s\"\n", Cp1252ToUtf8(program.empty() ? parameter : program).c_str());
     return;

@@ -35,9 +35,7 @@ bool IsExecutableFile(const std::string& native) {
   return ::stat(native.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(native.c_str(), X_OK) == 0;
 }
 
-std::string FindInPath(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  std::string dirs = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
+std::string FindInPath(const std::string& name, const std::string& dirs) {
   std::size_t start = 0;
   while (start <= dirs.size()) {
     std::size_t end = dirs.find(':', start);
@@ -62,8 +60,14 @@ std::string DocumentArgument(const std::string& text) {
 
 }  // namespace
 
-std::vector<std::string> ShellOpenCommand(const std::string& program, const std::string& parameter) {
-  const std::string opener = FindInPath("xdg-open");
+std::string ProgramSearchPath() {
+  const char* path = std::getenv("PATH");
+  return path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
+}
+
+std::vector<std::string> ShellOpenCommand(const std::string& program, const std::string& parameter,
+                                          const std::string& searchPath) {
+  const std::string opener = FindInPath("xdg-open", searchPath);
   if (program.empty()) {
     if (parameter.empty() || opener.empty()) return {};
     return {opener, DocumentArgument(parameter)};
@@ -74,7 +78,7 @@ std::vector<std::string> ShellOpenCommand(const std::string& program, const std:
       const std::string native = NativePath(program);
       if (IsExecutableFile(native)) executable = native;
     } else {
-      executable = FindInPath(Cp1252ToUtf8(program));
+      executable = FindInPath(Cp1252ToUtf8(program), searchPath);
     }
   }
   if (!executable.empty()) {
@@ -82,8 +86,13 @@ std::vector<std::string> ShellOpenCommand(const std::string& program, const std:
     if (!parameter.empty()) argv.push_back(DocumentArgument(parameter));
     return argv;
   }
-  // Not a program: a document or an address, opened by the desktop's choice.
+  // Not a program: a document or an address, opened by the desktop's choice;
+  // a name that is neither (a program not installed) starts nothing.
   if (opener.empty()) return {};
+  if (!IsAddress(program)) {
+    struct stat st {};
+    if (::stat(NativePath(program).c_str(), &st) != 0) return {};
+  }
   return {opener, DocumentArgument(program)};
 }
 
