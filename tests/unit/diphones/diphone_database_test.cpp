@@ -3,7 +3,9 @@
 // in length-prefixed byte order, upper-case names of at most 8 characters, every unit
 // inside the sample file and audible, and every key that the letter-to-sound rules ask
 // for (tools/diphones/keys.txt) found, or reached through the synthesizer's fallbacks
-// without ending in noise or in silence.
+// without ending in noise or in silence; and the same for what the shipped letter rules
+// make of real text (sentences here, and the Brazilian word list when it is installed),
+// so that a change of the rules that needs new units is caught.
 
 #include <gtest/gtest.h>
 
@@ -17,7 +19,11 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <set>
 #include <vector>
+
+#include "platform/text_encoding.h"
+#include "tts/letter_to_sound.h"
 
 namespace {
 
@@ -26,6 +32,7 @@ namespace fs = std::filesystem;
 const fs::path kDriveC = TEMBRIKA_SOURCE_DRIVE_C;
 const fs::path kFolder = kDriveC / "quiral" / "som" / "difones";
 const fs::path kKeyList = kDriveC / ".." / ".." / "tools" / "diphones" / "keys.txt";
+const fs::path kWordList = "/usr/share/dict/brazilian";
 constexpr const char* kDatabases[] = {"DIFONES1", "DIFONES2", "DIFONES3", "DIFONES4",
                                       "DIFONES5"};
 constexpr std::size_t kRecordSize = 15;
@@ -145,6 +152,118 @@ bool Reaches(const Database& db, std::string key, std::string& why) {
   return false;
 }
 
+// ---- what the synthesizer asks for: tokens, pieces and keys of a phonetic text ----
+
+bool IsConsonant(char c) {
+  return std::string_view("bcdfgjklmnpqrstvxz").find(c) != std::string_view::npos;
+}
+bool IsGlide(char c) { return c == 'w' || c == 'y'; }
+
+// NextPhoneticToken over a whole text; punctuation pauses are left out.
+std::vector<std::string> Tokens(std::string_view text) {
+  std::vector<std::string> tokens;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    if (text[pos] == '[') ++pos;
+    std::string token;
+    while (pos < text.size() && text[pos] != ' ' && text[pos] != ']') {
+      const char c = text[pos];
+      if (c == '/') {
+        if (token.size() > 8) break;
+        ++pos;
+        continue;
+      }
+      if (c == '_') {
+        token += '_';
+        if (pos + 1 < text.size()) token += text[pos + 1];
+        pos += 2;
+        continue;
+      }
+      token = c == '|' ? std::string("_TRACO") : token + c;
+      ++pos;
+    }
+    ++pos;
+    if (token.size() > 40) token.resize(40);
+    if (token != "_," && token != "_." && token != "_:" && token != "_;") tokens.push_back(token);
+  }
+  return tokens;
+}
+
+// SpeakPhoneticWord: the pieces a token is played as, in order.
+void Pieces(const std::string& w, std::vector<std::string>& out) {
+  const std::size_t n = w.size();
+  if (n == 0) return;
+  if (n == 1) {
+    out.push_back(w);
+  } else if (n > 2 && IsConsonant(w[0]) && IsConsonant(w[1]) && w.compare(0, 2, "dj") != 0 &&
+             w.compare(0, 2, "nh") != 0 && w.compare(0, 2, "rr") != 0 &&
+             w.compare(0, 2, "ks") != 0 && w.compare(0, 3, "tch") != 0) {
+    out.push_back(w.substr(0, 1));
+    Pieces(w.substr(1), out);
+  } else if (n > 2 && EndsWith(w, "rr")) {
+    Pieces(w.substr(0, n - 2), out);
+    out.push_back("rr");
+  } else if (n > 2 && IsConsonant(w[n - 1])) {
+    Pieces(w.substr(0, n - 1), out);
+    Pieces(w.substr(n - 1), out);
+  } else if (IsGlide(w[n - 1]) && IsVowel(w[n - 2]) && n > 2) {
+    Pieces(w.substr(0, n - 1), out);
+    out.push_back(w.substr(n - 2));
+  } else if (IsGlide(w[n - 1]) && (w[n - 2] == '^' || w[n - 2] == '~')) {
+    if (n > 3) {
+      Pieces(w[n - 2] == '~' ? w.substr(0, n - 2) + "^" : w.substr(0, n - 1), out);
+      out.push_back({w[n - 3], w[n - 1], w[n - 2]});
+    } else if (n == 3) {
+      out.push_back({w[0], w[2], w[1]});
+    }
+  } else if (w != "_s" && w[n - 1] == 's') {
+    Pieces(w.substr(0, n - 1), out);
+    out.push_back("s");
+  } else {
+    out.push_back(w);
+  }
+}
+
+// SpeakPhoneticPiece: the diphone keys of a piece (recorded letters left out).
+void PieceKeys(std::string p, std::set<std::string>& keys) {
+  if (p.size() > kMaxKey) p.resize(kMaxKey);
+  if (p.empty() || p[0] == '_') return;
+  std::string key = "$";
+  for (char c : p) {
+    if (c == '^' || c == '~') {
+      keys.insert(key + (c == '^' ? "CIRC" : "TIL"));
+      key = "$";
+    } else if (key.size() < kMaxKey) {
+      key += c;
+    }
+  }
+  if (key != "$") keys.insert(key);
+}
+
+// The keys the shipped letter rules lead the synthesizer to ask for when it speaks
+// the given cp1252 texts.
+std::set<std::string> KeysOfTexts(const std::vector<std::string>& texts) {
+  std::set<std::string> keys;
+  tts::ResetLetterToSoundForTests();
+  const std::vector<std::uint8_t> rules = ReadFile(kFolder / "regras.rgr");
+  const std::vector<std::uint8_t> exceptions = ReadFile(kFolder / "portug.exc");
+  if (!tts::LoadLetterRules(rules) || !tts::LoadWordExceptions(exceptions)) {
+    ADD_FAILURE() << "the shipped regras.rgr or portug.exc did not load";
+    return keys;
+  }
+  std::vector<std::string> pieces;
+  for (const std::string& text : texts) {
+    for (const std::string& token : Tokens(tts::TranslateToPhonetic(text))) {
+      pieces.clear();
+      Pieces(token, pieces);
+      for (const std::string& piece : pieces) PieceKeys(piece, keys);
+    }
+  }
+  tts::ReleaseLetterRules();
+  tts::ResetLetterToSoundForTests();
+  return keys;
+}
+
 // The keys of tools/diphones/keys.txt: lines KEY<TAB>COUNT[<TAB>note], keys in upper case.
 // Glides go back to lower case, as the translator writes them: the synthesizer's
 // fallbacks count w and y as vowels only in lower case.
@@ -254,6 +373,42 @@ TEST(DiphoneDatabase, EveryKeyTheTranslatorAsksForIsFoundOrFallsBackToFoundUnits
       std::string why;
       if (!Reaches(db, key, why) && ++failures <= 20) {
         ADD_FAILURE() << key << " ends in " << why;
+      }
+    }
+    EXPECT_EQ(failures, 0u) << "keys that end in noise or silence";
+  }
+}
+
+TEST(DiphoneDatabase, WhatTheShippedRulesMakeOfRealTextIsFoundOrFallsBackToFoundUnits) {
+  std::vector<std::string> texts;
+  for (const char* utf8 : {
+           "o cronômetro marcou cinco minutos e trinta segundos",
+           "À noite, vovô Kowalsky vê o ímã cair no pé do pingüim queixoso e vovó põe "
+           "açúcar no chá de tâmaras do jabuti feliz.",
+           "Um pequeno jabuti xereta viu dez cegonhas felizes; hoje é terça-feira, "
+           "treze de março: são quatro horas da tarde.",
+           "evento memória gravado apagado intervalo início fim parado contagem regressiva "
+           "Tembrika talira relógio hora data semana mês ano dia",
+           "exceção táxi tórax chuva lhama ninho carro rato honra tia dia leite tchau "
+           "guerra quase água pão mãe bem põe muito ruim psicologia advogado"}) {
+    texts.push_back(platform::Utf8ToCp1252(utf8));
+  }
+  std::ifstream words(kWordList);
+  std::string line;
+  while (std::getline(words, line)) {
+    if (!line.empty() && platform::Utf8FitsCp1252(line)) texts.push_back(platform::Utf8ToCp1252(line));
+  }
+  const std::set<std::string> keys = KeysOfTexts(texts);
+  ASSERT_FALSE(keys.empty());
+  for (const Database& db : Databases()) {
+    SCOPED_TRACE(db.name);
+    std::size_t failures = 0;
+    for (const std::string& key : keys) {
+      std::string why;
+      if (!Reaches(db, key, why) && ++failures <= 20) {
+        ADD_FAILURE() << key << " ends in " << why
+                      << ": list the keys again and rebuild the voice "
+                         "(tools/diphones/make_diphones.py --refresh-keys)";
       }
     }
     EXPECT_EQ(failures, 0u) << "keys that end in noise or silence";
