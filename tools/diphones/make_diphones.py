@@ -207,8 +207,15 @@ def base_inventory() -> set[str]:
         for g in GLIDES:
             keys.add("$" + v + g)
             keys.add("$" + v + g + "TIL")
-        for coda in ("r", "l", "m", "n", "z", "x"):
+        # Two-letter tokens that end in a consonant ("ar", "ab"): not split.
+        for coda in ("b", "d", "f", "g", "j", "k", "l", "m", "n", "p", "r", "t", "v", "x",
+                     "z"):
             keys.add("$" + v + coda)
+        # Clusters that follow a nasal mark inside a token ("kO~pra" asks for "$PRA").
+        for first in ("p", "b", "t", "d", "k", "g", "f", "v"):
+            for second in ("r", "l"):
+                for mark in ("", "CIRC", "TIL"):
+                    keys.add("$" + first + second + v + mark)
     for c in onsets:
         keys.add("$" + c)
     for g in GLIDES:
