@@ -268,6 +268,10 @@ _INIT_PHONEME_EVENTS = 1
 _CHARS_UTF8 = 1
 _PHONEME_INPUT = 0x100
 _PARAM_RATE = 1
+_PARAM_RANGE = 4
+# Pitch range of the units: flat. The synthesizer glues syllables without changing
+# their pitch, so units that each fall as an isolated word would jump at every join.
+PITCH_RANGE = 0
 
 
 class Speaker:
@@ -281,6 +285,7 @@ class Speaker:
         if self.lib.espeak_SetVoiceByName(VOICE) != 0:
             raise RuntimeError("espeak-ng has no pt-br voice")
         self.lib.espeak_SetParameter(_PARAM_RATE, words_per_minute, 0)
+        self.lib.espeak_SetParameter(_PARAM_RANGE, PITCH_RANGE, 0)
         self.audio: list[int] = []
         self.events: list[tuple[str, int]] = []
         self._callback = _CALLBACK(self._receive)
