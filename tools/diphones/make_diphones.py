@@ -26,6 +26,7 @@ import argparse
 import ctypes
 import math
 import os
+import shutil
 import struct
 import subprocess
 import sys
@@ -458,6 +459,15 @@ def main() -> int:
                         help="refuse to build more units than this (size of the databases)")
     args = parser.parse_args()
 
+    try:
+        ctypes.CDLL("libespeak-ng.so.1")
+    except OSError:
+        print("make_diphones: the espeak-ng library (libespeak-ng.so.1) is missing: "
+              "install espeak-ng", file=sys.stderr)
+        return 1
+    if shutil.which("sox") is None:
+        print("make_diphones: sox is missing: install sox", file=sys.stderr)
+        return 1
     if args.refresh_keys:
         listing = subprocess.run(
             [sys.executable, str(REPO / "tools" / "l2s" / "list_keys.py"), "--sort", "key"],
