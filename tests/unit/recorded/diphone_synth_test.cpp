@@ -7,6 +7,7 @@
 
 #include "fuzz/diphone_synth_fuzz_input.h"
 #include "unit/recorded/diphone_fixture.h"
+#include "unit/saved_fuzz_cases.h"
 
 namespace {
 
@@ -304,16 +305,12 @@ TEST_F(DiphoneSynthTest, AwkwardPhoneticTextReplay) {
 
 // Inputs saved from fuzzing runs (index bytes and phonetic text), replayed.
 TEST_F(DiphoneSynthTest, SavedFuzzCasesReplay) {
-  const std::filesystem::path folder = std::filesystem::path(TEMBRIKA_TEST_DATA) / "recorded" / "diphone_synth_fuzz";
-  std::size_t cases = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    SCOPED_TRACE(entry.path().filename().string());
-    const std::optional<std::vector<std::uint8_t>> bytes = platform::ReadWholeFile(entry.path().string());
-    ASSERT_TRUE(bytes.has_value());
-    fuzzing::RunDiphoneInput(*bytes);
-    ++cases;
+  const auto cases = testdata::SavedFuzzCases("recorded/diphone_synth_fuzz");
+  for (const auto& saved : cases) {
+    SCOPED_TRACE(saved.name);
+    fuzzing::RunDiphoneInput(saved.bytes);
   }
-  EXPECT_GE(cases, 3u);
+  EXPECT_GE(cases.size(), 3u);
 }
 
 // A short seeded run of random index files and random phonetic texts.

@@ -10,14 +10,11 @@
 #include <random>
 
 #include "fuzz/wav_fuzz_input.h"
+#include "unit/saved_fuzz_cases.h"
 #include "unit/recorded/wav_fixture.h"
 
 namespace {
 
-std::vector<std::uint8_t> ReadAll(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::vector<std::uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 void ExpectRepeatable(const std::vector<std::uint8_t>& input) {
   const fuzzing::WavFuzzResult first = fuzzing::RunWavInput(input);
@@ -28,16 +25,11 @@ void ExpectRepeatable(const std::vector<std::uint8_t>& input) {
 }
 
 TEST(WavFuzz, ReplaysSavedCases) {
-  const std::filesystem::path folder = std::filesystem::path(TEMBRIKA_TEST_DATA) / "recorded" / "wav_fuzz";
-  std::vector<std::filesystem::path> files;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    if (entry.is_regular_file()) files.push_back(entry.path());
-  }
-  std::sort(files.begin(), files.end());
-  ASSERT_FALSE(files.empty()) << folder;
-  for (const auto& file : files) {
-    SCOPED_TRACE(file.filename().string());
-    ExpectRepeatable(ReadAll(file));
+  const auto cases = testdata::SavedFuzzCases("recorded/wav_fuzz");
+  ASSERT_FALSE(cases.empty());
+  for (const auto& saved : cases) {
+    SCOPED_TRACE(saved.name);
+    ExpectRepeatable(saved.bytes);
   }
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fuzz/letter_to_sound_fuzz_input.h"
+#include "unit/saved_fuzz_cases.h"
 
 namespace {
 
@@ -24,17 +25,11 @@ class LetterToSoundFuzzTest : public ::testing::Test {
 std::string RunInput(const std::string& input) { return fuzzing::RunLetterToSoundInput(fuzzing::AsBytes(input)); }
 
 TEST_F(LetterToSoundFuzzTest, ReplaysSavedCases) {
-  const std::filesystem::path folder = std::filesystem::path(TEMBRIKA_TEST_DATA) / "tts" / "letter_to_sound_fuzz";
-  std::vector<std::filesystem::path> files;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    if (entry.is_regular_file()) files.push_back(entry.path());
-  }
-  std::sort(files.begin(), files.end());
-  ASSERT_FALSE(files.empty()) << folder;
-  for (const auto& file : files) {
-    SCOPED_TRACE(file.filename().string());
-    std::ifstream in(file, std::ios::binary);
-    const std::string input((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const auto cases = testdata::SavedFuzzCases("tts/letter_to_sound_fuzz");
+  ASSERT_FALSE(cases.empty());
+  for (const auto& saved : cases) {
+    SCOPED_TRACE(saved.name);
+    const std::string input(saved.bytes.begin(), saved.bytes.end());
     const std::string first = RunInput(input);
     EXPECT_EQ(RunInput(input), first);  // nothing of one translation leaks into the next
   }
