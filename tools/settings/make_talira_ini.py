@@ -8,9 +8,11 @@ build on an unchanged tree leaves git clean).
 The speech speeds 1 (slowest) to 5 (fastest) each name their own diphone
 database (made by tools/diphones/make_diphones.py) and get their own timing:
 each speed cuts more off unstressed diphones, leaves shorter gaps between words
-and shorter pauses after punctuation than the one before; speed 4 also shortens
-the voiced periods of the sound (CORTAFALA) and speed 5 plays it at 1.5 times
-its rate as well (RAPIDINHO).
+and shorter pauses after punctuation than the one before; the fastest, speed 5,
+also drops every other voiced period of the sound (CORTAFALA), which keeps the
+voice's pitch. Playing at 1.5 times the rate (RAPIDINHO) raises the pitch by a
+fifth and is left off at every speed. A test sentence of 22 syllables lasts
+about 7.4, 6.1, 5.1, 4.3 and 1.9 seconds at speeds 1 to 5.
 """
 import argparse
 import sys
@@ -24,8 +26,8 @@ SPEEDS = {
     1: (250, 1000, 900, "N", "N", 500, 300, 400),
     2: (350, 900, 700, "N", "N", 400, 250, 300),
     3: (450, 800, 500, "N", "N", 300, 200, 250),
-    4: (550, 700, 300, "S", "N", 250, 150, 200),
-    5: (650, 600, 200, "S", "S", 200, 100, 150),
+    4: (550, 700, 300, "N", "N", 250, 150, 200),
+    5: (650, 600, 200, "S", "N", 200, 100, 150),
 }
 
 
