@@ -6,7 +6,7 @@ what=${1:-test}
 packages=(cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core)
 case "$what" in
   run) ;;
-  test) packages+=(googletest libgtest-dev libbenchmark-dev xvfb xdotool x11-apps clang libclang-rt-14-dev) ;;
+  test) packages+=(googletest libgtest-dev libbenchmark-dev xvfb xdotool wbrazilian x11-apps clang libclang-rt-14-dev) ;;
   data) packages+=(espeak-ng sox wbrazilian python3) ;;
   *) echo "usage: $0 run|test|data" >&2; exit 2 ;;
 esac
