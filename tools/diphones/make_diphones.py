@@ -33,11 +33,13 @@ import sys
 from concurrent.futures import ProcessPoolExecutor
 from pathlib import Path
 
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "common"))
+from sound8 import RATE, to_unsigned_8, write_if_changed  # noqa: E402
+
 REPO = Path(__file__).resolve().parents[2]
 DEFAULT_KEYS = REPO / "tools" / "diphones" / "keys.txt"
 DEFAULT_OUT = REPO / "data" / "drive_c" / "quiral" / "som" / "difones"
 
-RATE = 11025
 ESPEAK_RATE = 22050
 VOICE = b"pt-br"
 # Speaking rate (espeak-ng words per minute) of each database; faster speeds get
@@ -48,10 +50,7 @@ MAX_NAME = 8
 MAX_KEY = 12                 # the synthesizer cuts keys to this length
 MAX_UNIT = 65535
 
-# Same conversion as the recorded prompts: one fixed gain for every unit, peaks past
-# the knee bent smoothly below full scale.
-GAIN = 1.4
-KNEE = 0.85
+# The units are converted to 8 bits exactly as the recorded prompts (sound8).
 SILENCE = 0.005 * 32768      # below this a sample counts as silence when trimming
 MARGIN = 22                  # samples (2 ms) kept beyond the first/last sound
 CLOSURE = 165                # samples (15 ms) of stop closure kept before a burst
@@ -326,20 +325,6 @@ def resample(samples: list[int]) -> list[int]:
     return list(struct.unpack(f"<{count}h", result.stdout[:count * 2]))
 
 
-def soft_limit(x: float) -> float:
-    magnitude = abs(x)
-    if magnitude <= KNEE:
-        return x
-    bent = KNEE + (1.0 - KNEE) * math.tanh((magnitude - KNEE) / (1.0 - KNEE))
-    return math.copysign(bent, x)
-
-
-def to_unsigned_8(values: list[float]) -> bytes:
-    out = bytearray(len(values))
-    for i, v in enumerate(values):
-        u = math.floor(127.0 * soft_limit(v * GAIN / 32768.0) + 0.5) + 128
-        out[i] = 1 if u < 1 else 255 if u > 255 else u
-    return bytes(out)
 
 
 def trim(segment: list[int], stop_first: bool) -> list[float]:
@@ -435,15 +420,6 @@ def build_database(keys: list[str], words_per_minute: int, jobs: int) -> tuple[b
         records += struct.pack("<B8sHI", len(name), name.ljust(8, b"\0"), length, offset)
     return bytes(records), bytes(dif)
 
-
-def write_if_changed(path: Path, data: bytes) -> bool:
-    if path.exists() and path.read_bytes() == data:
-        return False
-    path.parent.mkdir(parents=True, exist_ok=True)
-    temporary = path.with_name(path.name + ".tmp")
-    temporary.write_bytes(data)
-    temporary.replace(path)
-    return True
 
 
 def main() -> int:

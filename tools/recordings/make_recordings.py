@@ -24,14 +24,11 @@ import tempfile
 from concurrent.futures import ThreadPoolExecutor
 from pathlib import Path
 
-RATE = 11025
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "common"))
+from sound8 import RATE, to_unsigned_8, wav_bytes, write_if_changed  # noqa: E402
+
 VOICE = "pt-br"
 WORDS_PER_MINUTE = 170
-# espeak-ng peaks near 0.6 of full scale; this fixed gain brings speech close to full
-# scale in 8 bits while keeping the loudness of all pieces alike (no per-file normalising).
-# The rare peaks beyond the knee are bent smoothly below full scale instead of clipped.
-GAIN = 1.4
-KNEE = 0.85
 # Silence trimming: audio below this level is silence; a few ms are kept at each end.
 SILENCE_LEVEL = "0.5%"
 SILENCE_MIN_SOUND = "0.004"
@@ -71,30 +68,7 @@ def read_manifest(path: Path) -> list[tuple[str, str]]:
     return entries
 
 
-def wav_bytes(samples: bytes) -> bytes:
-    """The canonical 44-byte header (PCM, mono, 11025 Hz, 8 bits) and the samples."""
-    header = b"RIFF" + struct.pack("<I", 36 + len(samples)) + b"WAVE"
-    header += b"fmt " + struct.pack("<IHHIIHH", 16, 1, 1, RATE, RATE, 1, 8)
-    header += b"data" + struct.pack("<I", len(samples))
-    return header + samples
 
-
-def soft_limit(x: float) -> float:
-    magnitude = abs(x)
-    if magnitude <= KNEE:
-        return x
-    bent = KNEE + (1.0 - KNEE) * math.tanh((magnitude - KNEE) / (1.0 - KNEE))
-    return math.copysign(bent, x)
-
-
-def to_unsigned_8(pcm16: bytes, gain: float) -> bytes:
-    count = len(pcm16) // 2
-    values = struct.unpack(f"<{count}h", pcm16[: count * 2])
-    out = bytearray(count)
-    for i, v in enumerate(values):
-        u = math.floor(127.0 * soft_limit(v * gain / 32768.0) + 0.5) + 128
-        out[i] = 1 if u < 1 else 255 if u > 255 else u
-    return bytes(out)
 
 
 def speak(text: str, tmpdir: str, index: int) -> bytes:
@@ -110,7 +84,8 @@ def speak(text: str, tmpdir: str, index: int) -> bytes:
          "rate", "-v", str(RATE), "pad", KEEP_SECONDS, KEEP_SECONDS],
         check=True, capture_output=True)
     os.unlink(raw_wav)
-    samples = to_unsigned_8(result.stdout, GAIN)
+    count = len(result.stdout) // 2
+    samples = to_unsigned_8(struct.unpack(f"<{count}h", result.stdout[: count * 2]))
     if not samples:
         raise RuntimeError(f"espeak-ng said nothing for {text!r}")
     return samples
@@ -139,15 +114,6 @@ def render(text: str, tmpdir: str, index: int) -> bytes:
         return dual_tone(float(fields[1]), float(fields[2]))
     return speak(text, tmpdir, index)
 
-
-def write_if_changed(path: Path, data: bytes) -> bool:
-    if path.exists() and path.read_bytes() == data:
-        return False
-    path.parent.mkdir(parents=True, exist_ok=True)
-    temporary = path.with_name(path.name + ".tmp")
-    temporary.write_bytes(data)
-    temporary.replace(path)
-    return True
 
 
 def main() -> int:
