@@ -3,6 +3,10 @@
 # used only when Xvfb itself is not installed.
 #   work=FOLDER; source xvfb_session.sh; start_xvfb; ...; find_window PID
 
+# xdotool reads typed text in the locale's encoding: make it UTF-8 whatever the
+# environment of the test run says.
+export LC_ALL=C.UTF-8
+
 xvfb_pid=
 app_pid=
 
