@@ -48,6 +48,17 @@ class TempDriveC {
   std::filesystem::path root_;
 };
 
+// Runs body and returns the exit code it ended the program with, or -1.
+template <typename Body>
+int ExitCodeOf(Body body) {
+  try {
+    body();
+  } catch (const platform::ProcessExit& exit) {
+    return exit.code;
+  }
+  return -1;
+}
+
 // The console on the simulator backend.
 class HeadlessConsoleTest : public ::testing::Test {
  protected:
@@ -60,17 +71,6 @@ class HeadlessConsoleTest : public ::testing::Test {
     platform::SetDriveCRoot(drive_.Root().string());
   }
   platform::headless::HeadlessBackend& Backend() { return *backend_; }
-
-  // Runs body and returns the exit code it ended the program with, or -1.
-  template <typename Body>
-  static int ExitCodeOf(Body body) {
-    try {
-      body();
-    } catch (const platform::ProcessExit& exit) {
-      return exit.code;
-    }
-    return -1;
-  }
 
   // Every code the keys of script queue, read with GetKey. A Tab typed
   // after them marks the end: its code is the last one, read when the
@@ -121,15 +121,6 @@ class RecordingConsoleTest : public ::testing::Test {
   }
   static std::string RowStart(int row, std::size_t n) { return Row(row).substr(0, n); }
 
-  template <typename Body>
-  static int ExitCodeOf(Body body) {
-    try {
-      body();
-    } catch (const platform::ProcessExit& exit) {
-      return exit.code;
-    }
-    return -1;
-  }
 
   TempDriveC drive_;
   RecordingBackend* rec_ = nullptr;
