@@ -13,10 +13,7 @@ program=$(readlink -f "$1")
 drive_c=$(readlink -f "$2")
 work=$3
 source "$(dirname "$0")/xvfb_session.sh"
-require_tools
-rm -rf "$work"
-mkdir -p "$work"
-start_xvfb
+begin_session
 export TALIRA_DRIVE_C=$drive_c
 export SDL_AUDIODRIVER=dummy
 

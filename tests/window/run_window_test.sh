@@ -8,10 +8,8 @@ set -u
 probe=$(readlink -f "$1")
 work=$2
 source "$(dirname "$0")/xvfb_session.sh"
-require_tools
-rm -rf "$work"
+begin_session
 mkdir -p "$work/drive_c/windows"
-start_xvfb
 
 # The probe on a drive C whose settings file asks only for scrolling by
 # moving pixels (every other display setting at its default), with SDL's

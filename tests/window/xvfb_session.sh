@@ -1,7 +1,7 @@
 # Shared by the real-window tests (sourced, not run): an Xvfb display of our
 # own, the window of a process, and clean-up. Exit 77 means skipped, and is
 # used only when Xvfb itself is not installed.
-#   work=FOLDER; source xvfb_session.sh; start_xvfb; ...; find_window PID
+#   work=FOLDER; source xvfb_session.sh; begin_session; ...; focus_window
 
 # xdotool reads typed text in the locale's encoding: make it UTF-8 whatever the
 # environment of the test run says.
@@ -32,6 +32,14 @@ require_tools() {
   for tool in xdotool xwd; do
     command -v "$tool" >/dev/null 2>&1 || fail "$tool is missing (tools/install-deps.sh test installs it)"
   done
+}
+
+# The checked tools, an empty WORK folder and our own X display.
+begin_session() {
+  require_tools
+  rm -rf "$work"
+  mkdir -p "$work"
+  start_xvfb
 }
 
 # A free display among :97..:120, served by our own Xvfb (its lock file holds
